@@ -1,0 +1,23 @@
+# tarvo_glob_sources(<var> <dir>...): the .cpp files of the folders, with the
+# Windows-only files (suffix _win.cpp) kept on Windows and dropped elsewhere,
+# and the native-only ones (suffix _posix.cpp, _iconv.cpp) the other way round.
+function(tarvo_glob_sources var)
+  set(result)
+  foreach(dir IN LISTS ARGN)
+    file(GLOB found CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp")
+    foreach(f IN LISTS found)
+      if(f MATCHES "_win\\.cpp$")
+        if(WIN32)
+          list(APPEND result "${f}")
+        endif()
+      elseif(f MATCHES "_(posix|iconv)\\.cpp$")
+        if(NOT WIN32)
+          list(APPEND result "${f}")
+        endif()
+      else()
+        list(APPEND result "${f}")
+      endif()
+    endforeach()
+  endforeach()
+  set(${var} "${result}" PARENT_SCOPE)
+endfunction()
