@@ -1,0 +1,62 @@
+#pragma once
+// The window-wrapper base of both programs: a dialog built from a resource
+// template, with messages and control commands dispatched to virtual
+// handlers, a pre-dispatch filter, and modal or modeless runs.
+
+#include <windows.h>
+
+namespace tarvo {
+
+// WM_COMMAND id that asks the application's main window to close.
+inline constexpr WORD ID_APP_EXIT = 0xE141;
+
+class Dialog {
+ public:
+  Dialog(HINSTANCE instance, UINT templateId) : instance_(instance), templateId_(templateId) {}
+  virtual ~Dialog();
+  Dialog(const Dialog&) = delete;
+  Dialog& operator=(const Dialog&) = delete;
+
+  // Creates the window and runs its own message loop until EndModal (or a
+  // WM_QUIT) ends it. The owner is disabled meanwhile. Windows whose template
+  // is not visible stay hidden unless they show themselves.
+  INT_PTR RunModal(HWND owner = nullptr);
+  // Creates the window and returns; the caller's loop must pass messages
+  // through PreTranslateMessage (the modal loop of the top window does).
+  bool CreateModeless(HWND parent);
+  void EndModal(INT_PTR result);
+
+  HWND hwnd() const { return hwnd_; }
+  HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+  HINSTANCE instance() const { return instance_; }
+
+  // The dialog whose window is `hwnd`, if it was created by this base.
+  static Dialog* FromHandle(HWND hwnd);
+
+ protected:
+  virtual BOOL OnInitDialog() { return TRUE; }
+  // Return true when the command was handled.
+  virtual bool OnCommand(WORD /*id*/, WORD /*code*/, HWND /*control*/) { return false; }
+  // Any other message; return true and set `result` when handled.
+  virtual bool OnMessage(UINT /*msg*/, WPARAM, LPARAM, INT_PTR& /*result*/) { return false; }
+  // Seen before dispatch for every message of the loop; return true to consume it.
+  virtual bool PreTranslateMessage(MSG& /*msg*/) { return false; }
+  virtual void OnOK() { EndModal(IDOK); }
+  virtual void OnCancel() { EndModal(IDCANCEL); }
+  // Called after the window is destroyed.
+  virtual void OnDestroyed() {}
+
+ private:
+  static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  INT_PTR HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  bool FilterThroughDialogs(MSG& msg);
+
+  HINSTANCE instance_;
+  UINT templateId_;
+  HWND hwnd_ = nullptr;
+  bool modal_ = false;
+  bool endModal_ = false;
+  INT_PTR modalResult_ = IDCANCEL;
+};
+
+}  // namespace tarvo

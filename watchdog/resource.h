@@ -1,0 +1,4 @@
+#pragma once
+
+#define IDR_MAINFRAME 128
+#define IDD_TARVO_NETWORK_DIALOG 102
