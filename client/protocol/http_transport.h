@@ -1,0 +1,39 @@
+#pragma once
+// The one HTTP exchange with the service's web server: a GET whose reply is
+// handed back as text. Every failure leaves the reply as it was, which for
+// every caller means empty: "no answer".
+
+#include <cstdint>
+#include <stop_token>
+#include <string>
+#include <string_view>
+
+namespace tarvo {
+
+// Result of an exchange: 0 when it completed, otherwise an error number.
+using RequestStatus = std::uint32_t;
+inline constexpr RequestStatus kRequestOk = 0;
+// An internal failure (out of memory) during the exchange.
+inline constexpr RequestStatus kRequestInternalError = 1;
+
+// The header block sent with every request.
+inline constexpr std::wstring_view kRequestHeaders =
+    L"User-Agent: Mozilla/5.0 (Windows NT 6.1; WOW64; Trident/7.0; rv:11.0)  like Gecko\r\n"
+    L"Content-Type: application/x-www-form-urlencoded\r\n"
+    L"\r\n\r\n";
+
+// The request target: the text of `url` after its host (and port, when the
+// URL names one), exactly as written: escapes are not touched.
+std::wstring RequestTarget(std::wstring_view url, std::wstring_view host);
+
+// The port through which the session's workers reach the server; a test
+// fake stands in for the real exchange.
+class HttpTransport {
+ public:
+  virtual ~HttpTransport() = default;
+  // Appends the reply text to `reply`. A stop request cancels the exchange
+  // at once from any thread.
+  virtual RequestStatus Send(std::wstring& reply, std::wstring_view url, std::stop_token stop) = 0;
+};
+
+}  // namespace tarvo

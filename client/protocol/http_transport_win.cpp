@@ -1,0 +1,123 @@
+#include "client/protocol/http_transport_win.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <mutex>
+#include <new>
+
+#include "client/protocol/ansi_codepage.h"
+
+namespace tarvo {
+namespace {
+
+constexpr DWORD kHttpFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_COOKIES;
+constexpr DWORD kReadChunk = 4096;
+
+// The three handles of one exchange. A stop request closes them from another
+// thread, which makes a blocked WinINet call return; each handle is closed
+// exactly once, by whichever side comes first.
+class ExchangeHandles {
+ public:
+  ~ExchangeHandles() { CloseAll(); }
+
+  HINTERNET Keep(HINTERNET handle, int slot) {
+    std::lock_guard lock(mutex_);
+    if (closed_) {
+      if (handle != nullptr) InternetCloseHandle(handle);
+      return nullptr;
+    }
+    handles_[slot] = handle;
+    return handle;
+  }
+
+  void CloseAll() {
+    std::lock_guard lock(mutex_);
+    closed_ = true;
+    for (int i = 2; i >= 0; --i) {  // request, connection, root: innermost first
+      if (handles_[i] != nullptr) InternetCloseHandle(handles_[i]);
+      handles_[i] = nullptr;
+    }
+  }
+
+ private:
+  std::mutex mutex_;
+  bool closed_ = false;
+  HINTERNET handles_[3] = {nullptr, nullptr, nullptr};
+};
+
+enum Slot { kRoot = 0, kConnection = 1, kRequest = 2 };
+
+RequestStatus LastError() {
+  const DWORD error = GetLastError();
+  return error != 0 ? error : ERROR_INTERNET_INTERNAL_ERROR;
+}
+
+RequestStatus Exchange(std::wstring& reply, const std::wstring& url, std::stop_token stop) {
+  // Split the URL; only http and https go on.
+  wchar_t host[INTERNET_MAX_HOST_NAME_LENGTH + 1] = {};
+  URL_COMPONENTSW parts{};
+  parts.dwStructSize = sizeof parts;
+  parts.lpszHostName = host;
+  parts.dwHostNameLength = INTERNET_MAX_HOST_NAME_LENGTH + 1;
+  if (!InternetCrackUrlW(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) return LastError();
+  if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)
+    return ERROR_INTERNET_UNRECOGNIZED_SCHEME;
+  const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
+  const std::string target = ToAnsi(RequestTarget(url, host));
+  const std::string hostAnsi = ToAnsi(host);
+
+  ExchangeHandles handles;
+  std::stop_callback cancel(stop, [&handles] { handles.CloseAll(); });
+
+  HINTERNET root = handles.Keep(InternetOpenW(L"Request", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0), kRoot);
+  if (root == nullptr) return LastError();
+  HINTERNET connection = handles.Keep(
+      InternetConnectA(root, hostAnsi.c_str(), parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0),
+      kConnection);
+  if (connection == nullptr) return LastError();
+  const DWORD flags = kHttpFlags | (secure ? INTERNET_FLAG_SECURE : 0);
+  HINTERNET request = handles.Keep(
+      HttpOpenRequestA(connection, "GET", target.c_str(), "HTTP/1.1", nullptr, nullptr, flags, 0), kRequest);
+  if (request == nullptr) return LastError();
+
+  // No security flags are relaxed: the server's certificate is verified.
+  if (!HttpAddRequestHeadersW(request, kRequestHeaders.data(), static_cast<DWORD>(kRequestHeaders.size()),
+                              HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE))
+    return LastError();
+  if (!HttpSendRequestW(request, nullptr, 0, nullptr, 0)) return LastError();
+
+  DWORD httpStatus = 0;
+  DWORD size = sizeof httpStatus;
+  if (!HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &httpStatus, &size, nullptr))
+    return LastError();
+  if (httpStatus < 200 || httpStatus > 299) return ERROR_HTTP_INVALID_SERVER_RESPONSE;
+
+  // Collect every byte first: a multi-byte character may straddle two reads.
+  std::string body;
+  char buffer[kReadChunk];
+  for (;;) {
+    DWORD read = 0;
+    if (!InternetReadFile(request, buffer, kReadChunk, &read) || read == 0) break;
+    body.append(buffer, read);
+  }
+  if (stop.stop_requested()) return ERROR_INTERNET_OPERATION_CANCELLED;
+  reply += FromAnsi(body);
+  return kRequestOk;
+}
+
+}  // namespace
+
+RequestStatus SendServerRequest(std::wstring& reply, const std::wstring& url, const std::wstring& /*body*/,
+                                std::stop_token stop) {
+  if (stop.stop_requested()) return ERROR_INTERNET_OPERATION_CANCELLED;
+  try {
+    return Exchange(reply, url, stop);
+  } catch (const std::bad_alloc&) {
+    // Out of memory: a failed exchange like any other; the reply stays empty
+    // so that no caller mistakes an error text for the server's answer.
+    return kRequestInternalError;
+  }
+}
+
+}  // namespace tarvo

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <stop_token>
+#include <string>
+
+#include "client/protocol/http_transport.h"
+
+namespace tarvo {
+
+// One GET over WinINet: no cookies, no cache, no retries, certificates
+// verified. A reply whose HTTP status is not 2xx counts as no answer. The
+// reply bytes are collected whole, then converted from the ANSI code page.
+RequestStatus SendServerRequest(std::wstring& reply, const std::wstring& url, const std::wstring& body = {},
+                                std::stop_token stop = {});
+
+class WinInetTransport : public HttpTransport {
+ public:
+  RequestStatus Send(std::wstring& reply, std::wstring_view url, std::stop_token stop) override {
+    return SendServerRequest(reply, std::wstring(url), {}, stop);
+  }
+};
+
+}  // namespace tarvo

@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "client/protocol/credentials_file.h"
+#include "client/protocol/credentials_store.h"
+#include "client/protocol/file_io.h"
+#include "client/protocol/scramble.h"
+#include "client/protocol/startup_registration.h"
+
+namespace tarvo {
+namespace {
+
+class FakeRegistration : public StartupRegistration {
+ public:
+  bool Register(std::wstring_view command) override {
+    value = std::wstring(command);
+    return true;
+  }
+  bool Unregister() override {
+    const bool had = value.has_value();
+    value.reset();
+    return had;
+  }
+  std::optional<std::wstring> value;
+};
+
+TEST(CredentialsText, RecordsInOrder) {
+  const struct {
+    SignInPreferences prefs;
+    std::wstring plain;
+  } cases[] = {
+      {{false, false, false}, L""},
+      {{true, false, false}, L"!!si!!=ID-01A-A"},
+      {{false, true, false}, L"!!sa!!=ID-01|pwA-A"},
+      {{false, false, true}, L"!!sw!!"},
+      {{true, true, true}, L"!!si!!=ID-01A-A!!sa!!=ID-01|pwA-A!!sw!!"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(BuildCredentialsText(L"ID-01", L"pw", c.prefs), c.plain);
+}
+
+TEST(CredentialsText, EveryCombinationReadsBack) {
+  for (int bits = 0; bits < 8; ++bits) {
+    const SignInPreferences prefs{(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0};
+    const auto saved = ParseCredentialsText(BuildCredentialsText(L"USER-7", L"se cret", prefs));
+    EXPECT_EQ(saved.runAtStartup, prefs.runAtStartup) << bits;
+    EXPECT_EQ(saved.rememberedId.has_value(), prefs.rememberId) << bits;
+    ASSERT_EQ(saved.autoSignIn.has_value(), prefs.autoSignIn) << bits;
+    if (prefs.rememberId) {
+      EXPECT_EQ(*saved.rememberedId, L"USER-7");
+    }
+    if (prefs.autoSignIn) {
+      EXPECT_EQ(saved.autoSignIn->userId, L"USER-7");
+      EXPECT_EQ(saved.autoSignIn->password, L"se cret");
+    }
+  }
+}
+
+TEST(CredentialsText, ReaderRules) {
+  // A third, unrecognised record: nothing restored but the flag.
+  auto saved = ParseCredentialsText(L"!!si!!=aA-A!!sa!!=a|bA-AjunkA-A!!sw!!");
+  EXPECT_FALSE(saved.rememberedId);
+  EXPECT_FALSE(saved.autoSignIn);
+  EXPECT_TRUE(saved.runAtStartup);
+
+  // A password with "|" is restored up to its first "|"; an empty one stays empty.
+  saved = ParseCredentialsText(L"!!sa!!=id|pa|ssA-A");
+  ASSERT_TRUE(saved.autoSignIn);
+  EXPECT_EQ(saved.autoSignIn->password, L"pa");
+  saved = ParseCredentialsText(L"!!sa!!=id|A-A");
+  ASSERT_TRUE(saved.autoSignIn);
+  EXPECT_EQ(saved.autoSignIn->password, L"");
+  saved = ParseCredentialsText(L"!!sa!!=idA-A");
+  ASSERT_TRUE(saved.autoSignIn);
+  EXPECT_EQ(saved.autoSignIn->userId, L"id");
+  EXPECT_EQ(saved.autoSignIn->password, L"");
+
+  // Only the remember-id record: no automatic sign-in.
+  saved = ParseCredentialsText(L"!!si!!=idA-A");
+  EXPECT_EQ(saved.rememberedId, L"id");
+  EXPECT_FALSE(saved.autoSignIn);
+
+  // "!!sw!!" alone: no record counted, only the flag.
+  saved = ParseCredentialsText(L"!!sw!!");
+  EXPECT_TRUE(saved.runAtStartup);
+  EXPECT_FALSE(saved.rememberedId);
+}
+
+TEST(CredentialsFile, BytesAreScrambledAnsiAndDecodeBack) {
+  const std::wstring plain = BuildCredentialsText(L"홍길동", L"p+w", {true, true, true});
+  const auto bytes = EncodeCredentialsFile(plain);
+  ASSERT_TRUE(bytes);
+  EXPECT_EQ(bytes->find("!!si!!"), std::string::npos);  // not plain text on disk
+  EXPECT_EQ(bytes->find('\n'), std::string::npos);
+  EXPECT_EQ(DecodeCredentialsFile(*bytes, false), plain);
+
+  // Line breaks a text editor added are joined away.
+  std::string withBreaks = *bytes;
+  withBreaks.insert(3, "\r\n");
+  withBreaks += "\n";
+  EXPECT_EQ(DecodeCredentialsFile(withBreaks, false), plain);
+
+  // Characters the code page lacks are refused rather than stored wrongly.
+  EXPECT_FALSE(EncodeCredentialsFile(BuildCredentialsText(L"\u0e01", L"x", {true, false, false})));
+}
+
+TEST(CredentialsFile, SmileyBecomesPlusOnlyWhenAsked) {
+  const std::string bytes = "^.^";
+  EXPECT_EQ(DecodeCredentialsFile(bytes, true), UnscrambleText(L"+"));
+  EXPECT_EQ(DecodeCredentialsFile(bytes, false), UnscrambleText(L"^.^"));
+}
+
+class CredentialsStoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("tarvo-cred-" + std::to_string(::getpid()) + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  std::filesystem::path dir_;
+};
+
+TEST_F(CredentialsStoreTest, SaveWritesFileAndRegistrationThatLoadReadsBack) {
+  FakeRegistration run;
+  const auto file = CredentialsFilePath(dir_);
+  EXPECT_EQ(file.filename(), "TarvoCookie.txt");
+
+  ASSERT_TRUE(SaveSignInPreferences(file, run, L"C:\\Program Files\\Tarvo", L"demo", L"pw", {true, true, true}));
+  EXPECT_EQ(run.value, L"\"C:\\Program Files\\Tarvo\\Tarvo.exe\"");
+  auto saved = LoadSignInPreferences(file, true);
+  EXPECT_EQ(saved.rememberedId, L"demo");
+  ASSERT_TRUE(saved.autoSignIn);
+  EXPECT_EQ(saved.autoSignIn->password, L"pw");
+
+  ASSERT_TRUE(SaveSignInPreferences(file, run, L"C:\\T", L"demo", L"pw", {false, false, false}));
+  EXPECT_FALSE(run.value);
+  EXPECT_EQ(ReadWholeFile(file), std::string());
+  EXPECT_FALSE(std::filesystem::exists(file.string() + ".new"));
+}
+
+TEST_F(CredentialsStoreTest, MissingFileRestoresNothingAndFailedWriteKeepsOldFile) {
+  FakeRegistration run;
+  const auto saved = LoadSignInPreferences(dir_ / "absent.txt", true);
+  EXPECT_FALSE(saved.runAtStartup || saved.rememberedId || saved.autoSignIn);
+
+  const auto file = CredentialsFilePath(dir_);
+  ASSERT_TRUE(SaveSignInPreferences(file, run, L"C:\\T", L"keep", L"me", {true, false, false}));
+  // An id the file cannot hold: the save fails and the earlier file stays whole.
+  EXPECT_FALSE(SaveSignInPreferences(file, run, L"C:\\T", L"\u0e01", L"x", {true, false, false}));
+  EXPECT_EQ(LoadSignInPreferences(file, true).rememberedId, L"keep");
+}
+
+TEST(RunAtStartup, EnableNeedsAPathAndDisableDeletes) {
+  FakeRegistration run;
+  EXPECT_FALSE(SetRunAtStartup(run, true, L""));
+  EXPECT_FALSE(run.value);
+  EXPECT_TRUE(SetRunAtStartup(run, true, RunAtStartupPath(L"D:\\apps")));
+  EXPECT_EQ(run.value, L"\"D:\\apps\\Tarvo.exe\"");
+  EXPECT_TRUE(SetRunAtStartup(run, false, L""));
+  EXPECT_FALSE(run.value);
+}
+
+}  // namespace
+}  // namespace tarvo
