@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# The release programs carry no test hook: no server override variable, no
+# simulated remote access, no test tools beside them.
+set -euo pipefail
+bin=${1:?usage: release_check.sh <bin folder>}
+status=0
+for name in Tarvo.exe Tarvo_Network.exe; do
+  [ -f "$bin/$name" ] || { echo "missing $bin/$name"; status=1; continue; }
+done
+for exe in "$bin"/*.exe; do
+  for needle in TARVO_SERVER_BASE_URL TARVO_SIM Simulated; do
+    if { strings -a "$exe"; strings -a -el "$exe"; } | grep -q "$needle"; then
+      echo "$exe contains '$needle'"; status=1
+    fi
+  done
+done
+if ls "$bin" | grep -qiE 'driver|probe|rasdial'; then echo "test tools in $bin"; status=1; fi
+[ $status -ne 0 ] || echo "release programs carry no test hook"
+exit $status
