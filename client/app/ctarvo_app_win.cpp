@@ -1,0 +1,87 @@
+#include "client/app/ctarvo_app_win.h"
+
+#include <commctrl.h>
+#include <ole2.h>
+
+#include <string>
+
+#include "client/app/app_settings.h"
+#include "client/app/app_window_win.h"
+#include "client/app/phonebook.h"
+#include "client/login/ctarvo_dlg_win.h"
+#include "client/protocol/credentials_store.h"
+#include "client/protocol/http_transport_win.h"
+#include "client/protocol/replies.h"
+#include "client/protocol/server_url.h"
+#include "client/session/main_dlg_win.h"
+#include "common/liveness/liveness_region_win.h"
+#include "common/liveness/liveness_tokens.h"
+#include "common/process/process_win.h"
+#include "common/process/program_file.h"
+
+namespace tarvo {
+
+bool CtarvoApp::InitInstance() {
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&icc);
+  OleInitialize(nullptr);  // the session window's browser panes are OLE controls
+
+  const std::wstring appName(AppName);
+  if (!ClaimSingleInstance(appName.c_str(), appName.c_str())) return false;
+
+  RunHangUpCommand();  // a tunnel left over from an earlier run
+
+  if (!ProgramFileNameMatches(ModulePath(), ExeFileName)) {
+    ShowAppMessage(nullptr, WrongFileNameMessage(ExeFileName));
+    return false;
+  }
+
+  // Published before the watchdog starts, so its first look finds it. The
+  // handle is kept for the process's life: it is what keeps the region alive.
+  CreateLivenessRegion(ClientRegionName, ClientToken);
+  const std::wstring watchdog = ProgramFolder() + L"\\" + std::wstring(WatchdogFileName);
+  ShellOpenHidden(watchdog.c_str(), nullptr);
+
+  if (!VersionCheck()) return false;
+
+  WritePhonebookFile(ProgramFolder());
+  RunStartWindow();
+  return false;
+}
+
+bool CtarvoApp::VersionCheck() {
+  std::wstring reply;
+  SendServerRequest(reply, MakeServerUrl(L"/tarvo_app/index.php?v=q7d4x2m"));
+  const VersionReply version = ParseVersionReply(reply);
+  switch (JudgeVersion(version, AppVersion)) {
+    case VersionVerdict::UpToDate:
+      return true;
+    case VersionVerdict::NoAnswer:
+      ShowAppMessage(nullptr, L"서버와의 통신이 원활하지 않습니다.\n프로그램을 종료합니다.");
+      return false;
+    case VersionVerdict::UpdateOffered:
+    default:
+      ShowAppMessage(GetActiveWindow(), L"Tarvo을 최신 버전으로 업데이트 합니다.\n업데이트를 진행하시겠습니까?",
+                     MB_YESNO);
+      // The download window is not part of this build yet: either answer ends
+      // the program here.
+      return false;
+  }
+}
+
+void CtarvoApp::RunStartWindow() {
+  const SavedCredentials saved = LoadSignInPreferences(CredentialsFilePath(TempFolder()), true);
+  if (saved.autoSignIn) {
+    main session(instance_);
+    session.m_bAppMainWindow = true;
+    session.m_strUserId = saved.autoSignIn->userId;
+    session.m_strPassword = saved.autoSignIn->password;
+    session.RunModal(nullptr);
+    return;
+  }
+  CtarvoDlg login(instance_);
+  login.m_bAppMainWindow = true;
+  login.RunModal(nullptr);
+}
+
+}  // namespace tarvo

@@ -1,0 +1,250 @@
+#include "client/login/ctarvo_dlg_win.h"
+
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include "client/app/app_settings.h"
+#include "client/app/app_window_win.h"
+#include "client/protocol/credentials_store.h"
+#include "client/protocol/http_transport_win.h"
+#include "client/protocol/replies.h"
+#include "client/protocol/server_url.h"
+#include "client/protocol/startup_registration_win.h"
+#include "client/protocol/url_encode.h"
+#include "client/res/resource.h"
+#include "client/session/main_dlg_win.h"
+
+namespace tarvo {
+namespace {
+
+constexpr COLORREF kFieldText = RGB(57, 70, 78);
+constexpr COLORREF kFieldBack = RGB(244, 244, 244);
+constexpr int kDragAreaHeight = 40;
+
+struct Placement {
+  int id, x, y, width, height;
+};
+
+constexpr Placement kLayout[] = {
+    {IDC_LOGIN_USER_ID, 92, 197, 136, 15},        {IDC_LOGIN_PASSWORD, 92, 236, 136, 15},
+    {IDC_LOGIN_SAVE_ID, 234, 198, 52, 16},        {IDC_LOGIN_AUTO_LOGIN, 55, 281, 90, 19},
+    {IDC_LOGIN_RUN_AT_STARTUP, 165, 281, 133, 19}, {IDC_LOGIN_FIND_ID, 93, 371, 104, 10},
+    {IDC_LOGIN_JOIN, 215, 371, 42, 10},           {IDC_LOGIN_EXIT, 325, 14, 12, 12},
+    {IDC_LOGIN_MINIMIZE, 308, 14, 12, 12},        {IDC_LOGIN_SIGN_IN, 54, 313, 241, 44},
+};
+
+std::wstring WindowText(HWND window) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+}  // namespace
+
+CtarvoDlg::CtarvoDlg(HINSTANCE instance)
+    : Dialog(instance, IDD_LOGIN), m_hIcon(LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
+
+CtarvoDlg::~CtarvoDlg() {
+  m_pSession.reset();
+  if (m_fontFields != nullptr) DeleteObject(m_fontFields);
+  if (m_brushFields != nullptr) DeleteObject(m_brushFields);
+}
+
+BOOL CtarvoDlg::OnInitDialog() {
+  if (m_bAppMainWindow) SetAppMainWindow(hwnd());
+  SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+  SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+  SetFocus(Item(IDC_LOGIN_USER_ID));
+
+  LayOutControls();
+  SetClassLongPtrW(Item(IDC_LOGIN_SIGN_IN), GCLP_HCURSOR,
+                   reinterpret_cast<LONG_PTR>(LoadCursorW(nullptr, IDC_HAND)));
+  m_background.Load(instance(), 129);
+  SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, GetWindowLongPtrW(hwnd(), GWL_EXSTYLE) | WS_EX_COMPOSITED);
+  m_shape.Apply(hwnd(), 351, 431, 15);
+
+  RestorePreferences();
+  return FALSE;  // the user id field has the focus
+}
+
+void CtarvoDlg::LayOutControls() {
+  for (const auto& p : kLayout) MoveWindow(Item(p.id), p.x, p.y, p.width, p.height, TRUE);
+
+  SaveIdCheck.Attach(hwnd(), IDC_LOGIN_SAVE_ID);
+  SaveIdCheck.SetIcons(instance(), 184, 183);
+  SaveIdCheck.DrawTransparent(true);
+  AutoLoginCheck.Attach(hwnd(), IDC_LOGIN_AUTO_LOGIN);
+  AutoLoginCheck.SetIcons(instance(), 180, 179);
+  AutoLoginCheck.DrawTransparent(true);
+  RunAtStartupCheck.Attach(hwnd(), IDC_LOGIN_RUN_AT_STARTUP);
+  RunAtStartupCheck.SetIcons(instance(), 182, 181);
+  RunAtStartupCheck.DrawTransparent(true);
+
+  m_btnFindId.Attach(hwnd(), IDC_LOGIN_FIND_ID);
+  m_btnFindId.SetSkinBitmaps(150, 150, 150, 0);
+  m_btnJoin.Attach(hwnd(), IDC_LOGIN_JOIN);
+  m_btnJoin.SetSkinBitmaps(140, 140, 140, 0);
+  m_btnExit.Attach(hwnd(), IDC_LOGIN_EXIT);
+  m_btnExit.SetSkinBitmaps(178, 157, 157, 0);
+  m_btnMinimize.Attach(hwnd(), IDC_LOGIN_MINIMIZE);
+  m_btnMinimize.SetSkinBitmaps(139, 138, 138, 0);
+  m_btnSignIn.Attach(hwnd(), IDC_LOGIN_SIGN_IN);
+  m_btnSignIn.SetSkinBitmaps(173, 166, 166, 0);
+
+  m_fontFields = CreateFontW(12, 6, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, L"돋움");
+  SendDlgItemMessageW(hwnd(), IDC_LOGIN_USER_ID, WM_SETFONT, reinterpret_cast<WPARAM>(m_fontFields), TRUE);
+  SendDlgItemMessageW(hwnd(), IDC_LOGIN_PASSWORD, WM_SETFONT, reinterpret_cast<WPARAM>(m_fontFields), TRUE);
+  m_brushFields = CreateSolidBrush(kFieldBack);
+}
+
+void CtarvoDlg::RestorePreferences() {
+  const SavedCredentials saved = LoadSignInPreferences(CredentialsFilePath(TempFolder()), true);
+  if (saved.runAtStartup) RunAtStartupCheck.SetCheck(1, true);
+  if (saved.rememberedId) {
+    SetDlgItemTextW(hwnd(), IDC_LOGIN_USER_ID, saved.rememberedId->c_str());
+    SaveIdCheck.SetCheck(1, true);
+  }
+  if (saved.autoSignIn) {
+    SetDlgItemTextW(hwnd(), IDC_LOGIN_USER_ID, saved.autoSignIn->userId.c_str());
+    SetDlgItemTextW(hwnd(), IDC_LOGIN_PASSWORD, saved.autoSignIn->password.c_str());
+    AutoLoginCheck.SetCheck(1, true);
+  }
+}
+
+bool CtarvoDlg::OnCommand(WORD id, WORD /*code*/, HWND /*control*/) {
+  switch (id) {
+    case IDC_LOGIN_MINIMIZE:
+      ShowWindow(hwnd(), SW_MINIMIZE);
+      return true;
+    case IDC_LOGIN_EXIT:
+      ConfirmExit();
+      return true;
+    case IDC_LOGIN_SIGN_IN:
+      SignIn();
+      return true;
+    case IDC_LOGIN_FIND_ID:
+      OpenPage(L"/?page=find_id");
+      return true;
+    case IDC_LOGIN_JOIN:
+      OpenPage(L"/?page=join");
+      return true;
+    case IDOK:      // Enter and Escape are handled by the key filter; the
+    case IDCANCEL:  // dialog manager's own OK and cancel do nothing here.
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool CtarvoDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      m_background.Paint(reinterpret_cast<HDC>(wParam));
+      m_shape.Apply(hwnd(), 351, 431, 15);
+      result = TRUE;
+      return true;
+    case WM_SIZE:
+      m_shape.Apply(hwnd(), 351, 431, 15);
+      return false;
+    case WM_LBUTTONDOWN:
+      if (GET_Y_LPARAM(lParam) < kDragAreaHeight) {
+        POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ClientToScreen(hwnd(), &at);
+        SendMessageW(hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(at.x, at.y));
+      }
+      return false;
+    case WM_CTLCOLOREDIT: {
+      auto dc = reinterpret_cast<HDC>(wParam);
+      SetTextColor(dc, kFieldText);
+      SetBkColor(dc, kFieldBack);
+      result = reinterpret_cast<INT_PTR>(m_brushFields);
+      return true;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+      const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
+      if (id < IDC_LOGIN_SAVE_ID || id > IDC_LOGIN_RUN_AT_STARTUP) return false;
+      auto dc = reinterpret_cast<HDC>(wParam);
+      SetTextColor(dc, RGB(0, 0, 0));
+      SetBkMode(dc, TRANSPARENT);
+      result = reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH));
+      return true;
+    }
+    case WM_QUERYDRAGICON:
+      result = reinterpret_cast<INT_PTR>(m_hIcon);
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool CtarvoDlg::IsField(HWND window) const {
+  return window == Item(IDC_LOGIN_USER_ID) || window == Item(IDC_LOGIN_PASSWORD);
+}
+
+bool CtarvoDlg::PreTranslateMessage(MSG& msg) {
+  if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN) {
+    SignIn();
+    return true;
+  }
+  if (msg.wParam == VK_ESCAPE) return true;
+  if (msg.message == WM_LBUTTONDOWN && IsField(msg.hwnd) && GetFocus() != msg.hwnd) {
+    SetFocus(msg.hwnd);
+    SendMessageW(msg.hwnd, EM_SETSEL, 0, -1);
+    return true;
+  }
+  if (msg.message == WM_KEYDOWN && msg.wParam == 'A' && (GetKeyState(VK_CONTROL) & 0x8000) && IsField(msg.hwnd)) {
+    SendMessageW(msg.hwnd, EM_SETSEL, 0, -1);
+    return true;
+  }
+  if (msg.message == WM_SYSKEYDOWN && msg.wParam == VK_F4) return true;
+  if (msg.message == WM_KEYDOWN && (msg.wParam == VK_SPACE || msg.wParam == VK_CANCEL)) return true;
+  return false;
+}
+
+void CtarvoDlg::SignIn() {
+  const std::wstring userId = WindowText(Item(IDC_LOGIN_USER_ID));
+  const std::wstring password = WindowText(Item(IDC_LOGIN_PASSWORD));
+  if (userId.empty()) {
+    ShowAppMessage(hwnd(), L"아이디를 입력해 주세요.");
+    SetFocus(Item(IDC_LOGIN_USER_ID));
+    return;
+  }
+  if (password.empty()) {
+    ShowAppMessage(hwnd(), L"비밀번호를 입력해 주세요.");
+    SetFocus(Item(IDC_LOGIN_PASSWORD));
+    return;
+  }
+
+  std::wstring reply;
+  SendServerRequest(reply, MakeServerUrl(L"/tarvo_app/index.php?r=") + EncodeCredentials(userId, password));
+  if (reply == L"No") {
+    ShowAppMessage(hwnd(), L"아이디와 비밀번호를 다시 확인해 주세요.");
+    return;
+  }
+  if (reply.empty()) {
+    ShowAppMessage(hwnd(), L"서버와의 접속이 원할 하지 않습니다.\n다시 접속해 주시기 바랍니다.");
+    return;
+  }
+
+  RunKeyRegistration run;
+  const SignInPreferences preferences{SaveIdCheck.GetCheck() != 0, AutoLoginCheck.GetCheck() != 0,
+                                      RunAtStartupCheck.GetCheck() != 0};
+  SaveSignInPreferences(CredentialsFilePath(TempFolder()), run, ProgramFolder(), userId, password, preferences);
+
+  ShowWindow(hwnd(), SW_HIDE);
+  m_pSession = std::make_unique<main>(instance());
+  m_pSession->m_strUserId = userId;
+  m_pSession->m_strPassword = password;
+  if (m_pSession->CreateModeless(hwnd())) ShowWindow(m_pSession->hwnd(), SW_SHOW);
+}
+
+void CtarvoDlg::ConfirmExit() {
+  if (MessageBoxW(hwnd(), L"Tarvo을 종료하시겠습니까?", L"Tarvo", MB_YESNO) == IDYES) PostQuitToMainWindow();
+}
+
+void CtarvoDlg::OpenPage(const wchar_t* path) {
+  ShellExecuteW(nullptr, L"open", MakeServerUrl(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+}  // namespace tarvo

@@ -1,0 +1,56 @@
+#pragma once
+// The login window: id, password, the three sign-in preferences, sign-in.
+
+#include <memory>
+#include <string>
+
+#include "client/controls/icon_button_win.h"
+#include "client/controls/skin_button_win.h"
+#include "common/window/bitmap_background_win.h"
+#include "common/window/dialog_win.h"
+
+namespace tarvo {
+
+class main;
+
+class CtarvoDlg : public Dialog {
+ public:
+  explicit CtarvoDlg(HINSTANCE instance);
+  ~CtarvoDlg() override;
+
+  // Set by start-up: this window is the application's main window.
+  bool m_bAppMainWindow = false;
+
+ protected:
+  BOOL OnInitDialog() override;
+  bool OnCommand(WORD id, WORD code, HWND control) override;
+  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+  bool PreTranslateMessage(MSG& msg) override;
+
+ private:
+  void LayOutControls();
+  void RestorePreferences();
+  void SignIn();
+  void ConfirmExit();
+  void OpenPage(const wchar_t* path);
+  bool IsField(HWND window) const;
+
+  HICON m_hIcon;
+  HFONT m_fontFields = nullptr;
+  HBRUSH m_brushFields = nullptr;
+  BitmapBackground m_background;
+  RoundedShape m_shape;
+
+  CSkinButton m_btnMinimize;
+  CSkinButton m_btnExit;
+  CSkinButton m_btnSignIn;
+  CSkinButton m_btnFindId;
+  CSkinButton m_btnJoin;
+  CIconButton SaveIdCheck;
+  CIconButton AutoLoginCheck;
+  CIconButton RunAtStartupCheck;
+
+  std::unique_ptr<main> m_pSession;
+};
+
+}  // namespace tarvo

@@ -1,0 +1,265 @@
+#include "client/session/main_dlg_win.h"
+
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include "client/app/app_settings.h"
+#include "client/app/app_window_win.h"
+#include "client/login/ctarvo_dlg_win.h"
+#include "client/protocol/http_transport_win.h"
+#include "client/protocol/replies.h"
+#include "client/protocol/server_url.h"
+#include "client/protocol/url_encode.h"
+#include "client/res/resource.h"
+
+namespace tarvo {
+namespace {
+
+constexpr int kWideWidth = 686;
+constexpr int kNarrowWidth = 351;
+constexpr int kHeight = 381;
+constexpr int kDragAreaHeight = 60;
+constexpr COLORREF kGrey = RGB(102, 102, 102);
+constexpr COLORREF kOrange = RGB(251, 106, 0);
+constexpr COLORREF kTeal = RGB(0, 169, 157);
+
+// The one-letter key of the service's account page.
+constexpr const wchar_t* kAccountPageKey = L"w";
+
+}  // namespace
+
+void SetLabelText(HWND label, const std::wstring& text, int spaces) {
+  SetWindowTextW(label, std::wstring(static_cast<std::size_t>(spaces), L' ').c_str());
+  SetWindowTextW(label, text.c_str());
+  HWND parent = GetParent(label);
+  RECT rc;
+  GetWindowRect(label, &rc);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rc), 2);
+  RedrawWindow(parent, &rc, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+main::main(HINSTANCE instance)
+    : Dialog(instance, IDD_SESSION), m_hIcon(LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
+
+main::~main() {
+  if (m_fontLabels != nullptr) DeleteObject(m_fontLabels);
+}
+
+BOOL main::OnInitDialog() {
+  if (m_bAppMainWindow) SetAppMainWindow(hwnd());
+  m_bModeless = GetParent(hwnd()) != nullptr && !m_bAppMainWindow;
+  SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+  SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+  m_stcFixedIp = Item(IDC_SESSION_FIXED_IP);
+  m_stcUserId = Item(IDC_SESSION_USER_ID);
+  m_stcStatus = Item(IDC_SESSION_STATUS);
+  m_stcDays = Item(IDC_SESSION_DAYS);
+  m_btnService.Attach(hwnd(), IDC_SESSION_SERVICE);
+
+  SetWindowTextW(m_stcUserId, m_strUserId.c_str());
+  m_bConnected = 0;
+  SignInConfirm();
+
+  LayOutButtons();
+  ShowWindow(Item(IDC_SESSION_EXPAND), SW_HIDE);
+  LayOutLabels();
+  m_back.Load(instance(), 141);
+  SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, GetWindowLongPtrW(hwnd(), GWL_EXSTYLE) | WS_EX_COMPOSITED);
+  PlaceWebPanes();
+
+  SetWindowPos(hwnd(), nullptr, 0, 0, kWideWidth, kHeight, SWP_NOOWNERZORDER);
+  RECT desktop, window;
+  GetWindowRect(GetDesktopWindow(), &desktop);
+  GetWindowRect(hwnd(), &window);
+  SetWindowPos(hwnd(), nullptr, (desktop.right - desktop.left - (window.right - window.left)) / 2,
+               (desktop.bottom - desktop.top - (window.bottom - window.top)) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+  SetClassLongPtrW(Item(IDC_SESSION_CONNECT), GCLP_HCURSOR,
+                   reinterpret_cast<LONG_PTR>(LoadCursorW(nullptr, IDC_HAND)));
+  EnableWindow(Item(IDC_SESSION_DISCONNECT), FALSE);
+  m_strAppFolder = ProgramFolder();
+  return TRUE;
+}
+
+void main::SignInConfirm() {
+  std::wstring reply;
+  SendServerRequest(reply,
+                    MakeServerUrl(L"/tarvo_app/index.php?act=ok&r=") + EncodeCredentials(m_strUserId, m_strPassword));
+  const auto confirm = ParseConfirmReply(reply);
+  if (!confirm) {
+    ShowAppMessage(hwnd(), L"접속정보가 올바르지 않습니다.");
+    SendMessageW(hwnd(), WM_CLOSE, 0, 0);
+    CtarvoDlg login(instance());
+    login.RunModal(nullptr);
+    return;
+  }
+
+  m_strRandCode = confirm->randCode;
+  m_strDaysLeft = confirm->minutesLeft;
+  if (confirm->serviceUnused) {
+    m_bServiceUnused = 1;
+    EnableWindow(Item(IDC_SESSION_CONNECT), FALSE);
+    EnableWindow(Item(IDC_SESSION_DISCONNECT), FALSE);
+    SetLabelText(m_stcFixedIp, L"서비스 미사용");
+    SetLabelText(m_stcDays, L"0일");
+    SkinServiceButton(false);
+    return;
+  }
+  m_bServiceUnused = 0;
+  m_strDaysLeft = DaysLeftText(confirm->days);
+  SetLabelText(m_stcDays, m_strDaysLeft);
+  SkinServiceButton(true);
+}
+
+void main::SkinServiceButton(bool inService) {
+  HWND button = Item(IDC_SESSION_SERVICE);
+  if (inService) {
+    m_btnService.SetSkinBitmaps(135, 134, 134, 0);
+    MoveWindow(button, 188, 173, 118, 22, TRUE);
+  } else {
+    m_btnService.SetSkinBitmaps(133, 132, 132, 0);
+    MoveWindow(button, 188, 173, 108, 22, TRUE);
+  }
+}
+
+void main::LayOutButtons() {
+  struct Skin {
+    CSkinButton* button;
+    int id, x, y, width, height;
+    WORD normal, pressed, hover, disabled;
+  };
+  const Skin skins[] = {
+      {&m_btnExit, IDC_SESSION_EXIT, 310, 14, 12, 12, 178, 157, 157, 0},
+      {&m_btnMinimize, IDC_SESSION_MINIMIZE, 293, 14, 12, 12, 139, 138, 138, 0},
+      {&m_btnConnect, IDC_SESSION_CONNECT, 93, 216, 116, 34, 164, 161, 161, 147},
+      {&m_btnDisconnect, IDC_SESSION_DISCONNECT, 213, 216, 116, 34, 154, 162, 162, 167},
+      {&m_btnLogout, IDC_SESSION_LOGOUT, 191, 60, 58, 22, 172, 142, 142, 0},
+      {&m_btnSettings, IDC_SESSION_SETTINGS, 249, 60, 58, 22, 160, 158, 158, 0},
+      {&m_btnExpand, IDC_SESSION_EXPAND, 335, 0, 15, 380, 137, 137, 137, 0},
+      {&m_btnCollapse, IDC_SESSION_COLLAPSE, 335, 0, 15, 380, 148, 148, 148, 0},
+  };
+  for (const auto& s : skins) {
+    s.button->Attach(hwnd(), s.id);
+    s.button->SetSkinBitmaps(s.normal, s.pressed, s.hover, s.disabled);
+    MoveWindow(Item(s.id), s.x, s.y, s.width, s.height, TRUE);
+  }
+}
+
+void main::LayOutLabels() {
+  m_fontLabels = CreateFontW(12, 6, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, 0, 0, 0, 0, 0, L"돋움");
+  const struct {
+    HWND label;
+    int y;
+  } labels[] = {{m_stcUserId, 128}, {m_stcStatus, 153}, {m_stcFixedIp, 103}, {m_stcDays, 178}};
+  for (const auto& l : labels) {
+    SendMessageW(l.label, WM_SETFONT, reinterpret_cast<WPARAM>(m_fontLabels), TRUE);
+    MoveWindow(l.label, 96, l.y, 136, 15, TRUE);
+  }
+}
+
+// The web panes are placed here; the pages are shown by the browser hosts.
+void main::PlaceWebPanes() {
+  MoveWindow(Item(IDC_SESSION_NOTICE), 367, 17, 301, 346, TRUE);
+  MoveWindow(Item(IDC_SESSION_BANNER), 8, 263, 319, 109, TRUE);
+}
+
+void main::ApplyShape() {
+  RECT rc;
+  GetWindowRect(hwnd(), &rc);
+  m_shape.Apply(hwnd(), rc.right - rc.left, kHeight, 15);
+}
+
+bool main::OnCommand(WORD id, WORD /*code*/, HWND /*control*/) {
+  switch (id) {
+    case IDC_SESSION_MINIMIZE:
+      ShowWindow(hwnd(), SW_MINIMIZE);
+      return true;
+    case IDC_SESSION_SETTINGS:
+      return true;  // the settings window comes with its own change
+    case IDC_SESSION_SERVICE:
+      ServiceButton();
+      return true;
+    case IDC_SESSION_EXPAND:
+      ExpandButton();
+      return true;
+    case IDC_SESSION_COLLAPSE:
+      CollapseButton();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void main::ExpandButton() {
+  ShowWindow(Item(IDC_SESSION_EXPAND), SW_HIDE);
+  ShowWindow(Item(IDC_SESSION_COLLAPSE), SW_SHOW);
+  SetWindowPos(hwnd(), nullptr, 0, 0, kWideWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
+}
+
+void main::CollapseButton() {
+  ShowWindow(Item(IDC_SESSION_EXPAND), SW_SHOW);
+  ShowWindow(Item(IDC_SESSION_COLLAPSE), SW_HIDE);
+  m_shape.Apply(hwnd(), kNarrowWidth, kHeight, 15);
+  SetWindowPos(hwnd(), nullptr, 0, 0, kNarrowWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
+}
+
+void main::ServiceButton() {
+  // The id and the password are percent-encoded so that a "&" or "#" in them
+  // cannot cut the address or add a parameter.
+  std::wstring url = ServerBaseUrl() + L"/bbs/login_check.php?mb_id=" + UrlEncodeAnsi(m_strUserId) +
+                     L"&mb_password=" + UrlEncodeAnsi(m_strPassword) + L"&appKey=" + kAccountPageKey;
+  ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+void main::OnCancel() {
+  if (m_bModeless)
+    ShowWindow(hwnd(), SW_HIDE);
+  else
+    EndModal(IDCANCEL);
+}
+
+bool main::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      m_back.Paint(reinterpret_cast<HDC>(wParam));
+      ApplyShape();
+      result = TRUE;
+      return true;
+    case WM_SIZE:
+      ApplyShape();
+      return false;
+    case WM_LBUTTONDOWN:
+      if (GET_Y_LPARAM(lParam) < kDragAreaHeight) {
+        POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ClientToScreen(hwnd(), &at);
+        SendMessageW(hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(at.x, at.y));
+      }
+      return false;
+    case WM_CTLCOLORSTATIC: {
+      const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
+      if (id < IDC_SESSION_USER_ID || id > IDC_SESSION_DAYS) return false;
+      auto dc = reinterpret_cast<HDC>(wParam);
+      SetBkMode(dc, TRANSPARENT);
+      if (id == IDC_SESSION_FIXED_IP)
+        SetTextColor(dc, m_bServiceUnused == 1 ? kOrange : kTeal);
+      else
+        SetTextColor(dc, kGrey);
+      result = reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH));
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+bool main::PreTranslateMessage(MSG& msg) {
+  if (msg.wParam == VK_ESCAPE) return true;
+  if (msg.message == WM_SYSKEYDOWN && msg.wParam == VK_F4) return true;
+  if (msg.message == WM_KEYDOWN && (msg.wParam == VK_RETURN || msg.wParam == VK_SPACE || msg.wParam == VK_CANCEL))
+    return true;
+  return false;
+}
+
+}  // namespace tarvo
