@@ -1,0 +1,52 @@
+#pragma once
+// An HTTP(S) listener built on cpp-httplib that runs each connection itself:
+// it keeps every request head byte for byte (the library parses and partly
+// decodes it), serves TLS with the operator's certificate, and lets a fault
+// drop a reply or close a connection early.
+
+#include <httplib.h>
+#include <openssl/ssl.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "devserver/connection_stream.h"
+#include "devserver/endpoint.h"
+
+namespace tarvo::devserver {
+
+class CapturingServer : public httplib::Server {
+ public:
+  CapturingServer();
+  ~CapturingServer() override;
+
+  // Serve HTTPS with this certificate chain and key (PEM files).
+  bool EnableTls(const std::string& certFile, const std::string& keyFile, std::string& error);
+  bool tls() const { return tls_ != nullptr; }
+
+  // Called for each parsed request before it is routed.
+  using RequestHook = std::function<void(ConnectionStream&, httplib::Request&)>;
+  void SetRequestHook(RequestHook hook) { requestHook_ = std::move(hook); }
+
+  // The connection whose request this thread is handling, or null.
+  static ConnectionStream* Current();
+
+  // Binds (port 0: any free port, written back into `endpoint`) and starts
+  // accepting on a thread of its own.
+  bool Start(Endpoint& endpoint, std::string& error);
+  // Stops accepting, ends open connections and waits for all threads.
+  void Shutdown();
+
+ private:
+  bool process_and_close_socket(int sock) override;
+  SSL* AcceptTls(int sock) const;
+
+  SSL_CTX* tls_ = nullptr;
+  RequestHook requestHook_;
+  std::atomic<bool> stopping_{false};
+  std::thread thread_;
+};
+
+}  // namespace tarvo::devserver

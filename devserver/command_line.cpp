@@ -1,0 +1,97 @@
+#include "devserver/command_line.h"
+
+#include <optional>
+
+#include "devserver/service_settings.h"
+
+namespace tarvo::devserver {
+namespace {
+
+std::optional<std::string> ReadEndpoint(const std::string& option, const std::string& value, Endpoint& out) {
+  const auto endpoint = ParseEndpoint(value);
+  if (!endpoint)
+    return option + ": expected HOST:PORT (for example 127.0.0.1:8080 or [::1]:0), got '" + value + "'";
+  out = *endpoint;
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::string UsageText() {
+  return "Usage: tarvo-devserver [options]\n"
+         "Reference implementation of the Tarvo service web server.\n\n"
+         "  --listen HOST:PORT        service listener (default 127.0.0.1:0; port 0 picks a free port)\n"
+         "  --admin-listen HOST:PORT  admin JSON interface, loopback only (default 127.0.0.1:0)\n"
+         "  --db FILE                 SQLite database of accounts and sessions (default: in memory)\n"
+         "  --tls-cert FILE           serve HTTPS with this PEM certificate chain (needs --tls-key)\n"
+         "  --tls-key FILE            PEM private key of the certificate\n"
+         "  --installer FILE          installer served at /tarvo_app/download/Tarvo_setup.exe\n"
+         "  --app-version VERSION     newest client version announced (default 1.0.2.6)\n"
+         "  --vpn-server ADDRESS      VPN server handed to clients (default 127.0.0.1)\n"
+         "  --seed-demo               create (or reset) the account demo / demo1234 with 30 days\n"
+         "  --help                    show this text\n\n"
+         "The first lines on standard output are 'listening URL' and 'admin URL'.\n";
+}
+
+std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::string>& args) {
+  CommandLine cl;
+  ServerConfig& c = cl.config;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string option = args[i];
+    std::optional<std::string> inlineValue;
+    if (const auto eq = option.find('='); option.starts_with("--") && eq != std::string::npos) {
+      inlineValue = option.substr(eq + 1);
+      option.resize(eq);
+    }
+    if (option == "--help" || option == "-h") {
+      cl.help = true;
+      continue;
+    }
+    if (option == "--seed-demo") {
+      if (inlineValue) return "--seed-demo takes no value";
+      c.seedDemo = true;
+      continue;
+    }
+    std::string value;
+    if (inlineValue) {
+      value = *inlineValue;
+    } else if (i + 1 < args.size()) {
+      value = args[++i];
+    } else {
+      return option.starts_with("--") ? option + " needs a value" : "unexpected argument '" + option + "'";
+    }
+    if (value.empty()) return option + " needs a value";
+    std::optional<std::string> error;
+    if (option == "--listen") {
+      error = ReadEndpoint(option, value, c.listen);
+    } else if (option == "--admin-listen") {
+      error = ReadEndpoint(option, value, c.adminListen);
+      if (!error && !IsLoopbackHost(c.adminListen.host))
+        error =
+            "--admin-listen: the admin interface listens on loopback only (127.0.0.1, ::1 or localhost), "
+            "not " +
+            c.adminListen.host;
+    } else if (option == "--db") {
+      c.dbFile = value;
+    } else if (option == "--tls-cert") {
+      c.tlsCert = value;
+    } else if (option == "--tls-key") {
+      c.tlsKey = value;
+    } else if (option == "--installer") {
+      c.installerFile = value;
+    } else if (option == "--app-version") {
+      c.appVersion = value;
+      if (auto reason = InvalidVersionReason(value)) error = "--app-version: " + *reason;
+    } else if (option == "--vpn-server") {
+      c.vpnServer = value;
+      if (auto reason = InvalidVpnServerReason(value)) error = "--vpn-server: " + *reason;
+    } else {
+      error = "unknown option '" + option + "'";
+    }
+    if (error) return *error;
+  }
+  if (c.tlsCert.empty() != c.tlsKey.empty()) return "--tls-cert and --tls-key go together";
+  return cl;
+}
+
+}  // namespace tarvo::devserver

@@ -1,0 +1,128 @@
+#include "devserver/connection_stream.h"
+
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace tarvo::devserver {
+namespace {
+
+// A head larger than this is not kept whole; the HTTP library rejects such
+// requests anyway.
+constexpr std::size_t kMaxHead = 64 * 1024;
+constexpr auto kSlice = std::chrono::milliseconds(50);
+
+void Describe(const sockaddr_storage& addr, socklen_t len, std::string& ip, int& port) {
+  char host[NI_MAXHOST] = "";
+  char serv[NI_MAXSERV] = "";
+  if (getnameinfo(reinterpret_cast<const sockaddr*>(&addr), len, host, sizeof host, serv, sizeof serv,
+                  NI_NUMERICHOST | NI_NUMERICSERV) == 0) {
+    ip = host;
+    port = std::atoi(serv);
+  }
+}
+
+}  // namespace
+
+ConnectionStream::ConnectionStream(int fd, SSL* ssl, std::chrono::milliseconds ioTimeout,
+                                   const std::atomic<bool>& stopping)
+    : fd_(fd), ssl_(ssl), timeout_(ioTimeout), stopping_(stopping) {
+  sockaddr_storage addr{};
+  socklen_t len = sizeof addr;
+  if (getpeername(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
+    Describe(addr, len, remoteIp_, remotePort_);
+  len = sizeof addr;
+  if (getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
+    Describe(addr, len, localIp_, localPort_);
+}
+
+bool ConnectionStream::WaitFor(short events, std::chrono::milliseconds limit) const {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!stopping_) {
+    pollfd p{fd_, events, 0};
+    const int n = ::poll(&p, 1, static_cast<int>(kSlice.count()));
+    if (n > 0) return true;
+    if (n < 0 && errno != EINTR) return false;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+  }
+  return false;
+}
+
+bool ConnectionStream::WaitForRequest(std::chrono::milliseconds idle) const {
+  if (pos_ < len_ || (ssl_ && SSL_pending(ssl_) > 0)) return true;
+  return WaitFor(POLLIN, idle);
+}
+
+bool ConnectionStream::is_readable() const { return WaitForRequest(timeout_); }
+
+bool ConnectionStream::is_writable() const { return !dropped_ && WaitFor(POLLOUT, timeout_); }
+
+ssize_t ConnectionStream::read(char* ptr, size_t size) {
+  if (pos_ == len_) {
+    if (!WaitForRequest(timeout_)) return -1;
+    ssize_t n;
+    if (ssl_) {
+      n = SSL_read(ssl_, buffer_, sizeof buffer_);
+      if (n <= 0) {
+        const int err = SSL_get_error(ssl_, static_cast<int>(n));
+        // A peer that closes without close_notify is taken as a plain end too.
+        return err == SSL_ERROR_ZERO_RETURN || (err == SSL_ERROR_SYSCALL && errno == 0) ? 0 : -1;
+      }
+    } else {
+      do n = ::recv(fd_, buffer_, sizeof buffer_, 0);
+      while (n < 0 && errno == EINTR);
+      if (n <= 0) return n;
+    }
+    pos_ = 0;
+    len_ = static_cast<std::size_t>(n);
+  }
+  const std::size_t count = std::min(size, len_ - pos_);
+  std::memcpy(ptr, buffer_ + pos_, count);
+  if (head_.size() < kMaxHead) head_.append(buffer_ + pos_, std::min(count, kMaxHead - head_.size()));
+  pos_ += count;
+  return static_cast<ssize_t>(count);
+}
+
+ssize_t ConnectionStream::write(const char* ptr, size_t size) {
+  if (dropped_) return -1;
+  std::size_t done = 0;
+  while (done < size) {
+    if (ssl_) {
+      const int n = SSL_write(ssl_, ptr + done, static_cast<int>(size - done));
+      if (n <= 0) return -1;
+      done += static_cast<std::size_t>(n);
+      continue;
+    }
+    if (!WaitFor(POLLOUT, timeout_)) return -1;
+    const ssize_t n = ::send(fd_, ptr + done, size - done, MSG_NOSIGNAL);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return -1;
+    done += static_cast<std::size_t>(n);
+  }
+  return static_cast<ssize_t>(size);
+}
+
+void ConnectionStream::get_remote_ip_and_port(std::string& ip, int& port) const {
+  ip = remoteIp_;
+  port = remotePort_;
+}
+
+void ConnectionStream::get_local_ip_and_port(std::string& ip, int& port) const {
+  ip = localIp_;
+  port = localPort_;
+}
+
+void ConnectionStream::BeginRequest() {
+  head_.clear();
+  logSeq = 0;
+}
+
+std::string ConnectionStream::remote() const {
+  const bool v6 = remoteIp_.find(':') != std::string::npos;
+  return (v6 ? "[" + remoteIp_ + "]" : remoteIp_) + ":" + std::to_string(remotePort_);
+}
+
+}  // namespace tarvo::devserver

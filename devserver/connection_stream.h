@@ -1,0 +1,60 @@
+#pragma once
+// One client connection, plain or TLS, as the HTTP library's stream. It
+// keeps the bytes of each request head exactly as received and lets a fault
+// drop the reply.
+
+#include <httplib.h>
+#include <openssl/ssl.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+namespace tarvo::devserver {
+
+class ConnectionStream : public httplib::Stream {
+ public:
+  // `stopping` turns every wait short once the server is shutting down.
+  ConnectionStream(int fd, SSL* ssl, std::chrono::milliseconds ioTimeout, const std::atomic<bool>& stopping);
+
+  bool is_readable() const override;
+  bool is_writable() const override;
+  ssize_t read(char* ptr, size_t size) override;
+  ssize_t write(const char* ptr, size_t size) override;
+  void get_remote_ip_and_port(std::string& ip, int& port) const override;
+  void get_local_ip_and_port(std::string& ip, int& port) const override;
+  int socket() const override { return fd_; }
+
+  // True when the next request has begun to arrive (or the peer closed)
+  // within `idle`.
+  bool WaitForRequest(std::chrono::milliseconds idle) const;
+  // Starts a new request: its head is captured from here on.
+  void BeginRequest();
+  const std::string& head() const { return head_; }
+  std::string remote() const;
+
+  // Shared by the server's hooks while one request is handled.
+  std::uint64_t logSeq = 0;
+
+  // Every later write fails, so the connection closes without a reply.
+  void Drop() { dropped_ = true; }
+  bool dropped() const { return dropped_; }
+
+ private:
+  bool WaitFor(short events, std::chrono::milliseconds limit) const;
+
+  int fd_;
+  SSL* ssl_;
+  std::chrono::milliseconds timeout_;
+  const std::atomic<bool>& stopping_;
+  char buffer_[4096];
+  std::size_t pos_ = 0;
+  std::size_t len_ = 0;
+  std::string head_;
+  bool dropped_ = false;
+  std::string remoteIp_, localIp_;
+  int remotePort_ = -1, localPort_ = -1;
+};
+
+}  // namespace tarvo::devserver

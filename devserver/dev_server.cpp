@@ -1,0 +1,160 @@
+#include "devserver/dev_server.h"
+
+#include <csignal>
+
+#include "devserver/admin_api.h"
+#include "devserver/capturing_server.h"
+#include "devserver/protocol_handlers.h"
+#include "devserver/random_text.h"
+#include "devserver/service_state.h"
+#include "devserver/web_pages.h"
+
+namespace tarvo::devserver {
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+
+constexpr const char* kTextType = "text/plain; charset=euc-kr";
+
+// Replies the HTTP library makes itself (unparsable or oversized requests,
+// other methods than GET) get a short text instead of an empty body.
+void ExplainLibraryError(const httplib::Request& req, httplib::Response& res) {
+  if (!res.body.empty()) return;
+  if (req.method != "GET" && req.method != "HEAD" && res.status == 404) res.status = 405;
+  const char* text = res.status == 405   ? "method not allowed"
+                     : res.status == 414 ? "request target too long"
+                     : res.status == 404 ? "not found"
+                                         : "bad request";
+  res.set_content(text, kTextType);
+}
+
+// A reply that announces its whole length but breaks off after half of it.
+void Truncate(httplib::Response& res) {
+  auto body = std::make_shared<std::string>(std::move(res.body));
+  res.body.clear();
+  const std::string type = res.get_header_value("Content-Type");
+  res.headers.erase("Content-Type");
+  const std::size_t sent = body->size() / 2;
+  res.set_content_provider(std::max<std::size_t>(body->size(), 1), type,
+                           [body, sent](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                             if (offset < sent) sink.write(body->data() + offset, sent - offset);
+                             return false;  // the library then closes the connection
+                           });
+}
+
+}  // namespace
+
+DevServer::DevServer(ServerConfig config) : config_(std::move(config)) {}
+
+DevServer::~DevServer() { Stop(); }
+
+std::string DevServer::url() const {
+  return UrlOf(config_.tlsCert.empty() ? "http" : "https", config_.listen);
+}
+std::string DevServer::adminUrl() const { return UrlOf("http", config_.adminListen); }
+
+bool DevServer::Start(std::string& error) {
+  if (!IsLoopbackHost(config_.adminListen.host)) {
+    error = "the admin interface listens on loopback only (127.0.0.1, ::1 or localhost), not " +
+            config_.adminListen.host;
+    return false;
+  }
+  if (config_.tlsCert.empty() != config_.tlsKey.empty()) {
+    error = "HTTPS needs both a certificate and a key";
+    return false;
+  }
+  // A client that resets a TLS connection mid-write must not end the process.
+  std::signal(SIGPIPE, SIG_IGN);
+
+  state_ = ServiceState::Create(config_, error);
+  if (!state_) return false;
+  protocol_ = std::make_unique<ProtocolHandlers>(*state_);
+  admin_ = std::make_unique<AdminApi>(*state_);
+
+  service_ = std::make_unique<CapturingServer>();
+  if (!config_.tlsCert.empty() && !service_->EnableTls(config_.tlsCert, config_.tlsKey, error)) return false;
+  service_->SetRequestHook([this](ConnectionStream& stream, httplib::Request& req) {
+    // Bodies stay byte-identical whatever the client accepts, so that
+    // Content-Length always counts the bytes the client reads.
+    req.headers.erase("Accept-Encoding");
+    const auto kind = Classify(RequestTarget::Parse(req.target), state_->settings.Get().installerPath);
+    stream.logSeq = LogArrival(stream, std::string(NameOf(kind)));
+  });
+  service_->set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
+    if (req.method != "GET" && req.method != "HEAD") return httplib::Server::HandlerResponse::Unhandled;
+    Handle(req, res);
+    return httplib::Server::HandlerResponse::Handled;
+  });
+  service_->set_error_handler(ExplainLibraryError);
+  service_->set_logger([this](const httplib::Request&, const httplib::Response& res) {
+    ConnectionStream* stream = CapturingServer::Current();
+    if (!stream) return;
+    if (!stream->logSeq)  // rejected by the library before the request hook ran
+      stream->logSeq = LogArrival(*stream, "invalid");
+    state_->log.SetStatus(stream->logSeq, stream->dropped() ? 0 : res.status);
+  });
+
+  adminServer_ = std::make_unique<CapturingServer>();
+  admin_->Register(*adminServer_);
+
+  if (!service_->Start(config_.listen, error) || !adminServer_->Start(config_.adminListen, error)) {
+    Stop();
+    return false;
+  }
+  return true;
+}
+
+void DevServer::Stop() {
+  if (state_) state_->faults.Shutdown();
+  if (service_) service_->Shutdown();
+  if (adminServer_) adminServer_->Shutdown();
+}
+
+std::uint64_t DevServer::LogArrival(const ConnectionStream& stream, std::string name) {
+  LoggedRequest entry;
+  entry.atMs = state_->Now();
+  entry.remote = stream.remote();
+  entry.head = stream.head();
+  entry.name = std::move(name);
+  return state_->log.Add(std::move(entry));
+}
+
+void DevServer::Handle(const httplib::Request& req, httplib::Response& res) {
+  try {
+    const RequestTarget target = RequestTarget::Parse(req.target);
+    const RequestKind kind = Classify(target, state_->settings.Get().installerPath);
+    ConnectionStream* stream = CapturingServer::Current();
+    if (const auto fault = state_->faults.Take(NameOf(kind), target.path)) {
+      if (stream) state_->log.SetFault(stream->logSeq, std::string(NameOf(fault->mode)));
+      switch (fault->mode) {
+        case FaultMode::kHang:
+          state_->faults.WaitWhileHeld(fault->id, seconds(fault->seconds));
+          break;  // then the normal reply
+        case FaultMode::kDelay:
+          state_->faults.Sleep(milliseconds(fault->ms));
+          break;
+        case FaultMode::kDrop:
+          if (stream) stream->Drop();
+          return;
+        case FaultMode::kStatus500:
+          res.status = 500;
+          res.set_content(ServerErrorPage(), "text/html; charset=utf-8");
+          return;
+        case FaultMode::kGarbage:
+          res.status = 200;
+          res.set_content(RandomBytes(64 + static_cast<unsigned char>(RandomBytes(1)[0])), kTextType);
+          return;
+        case FaultMode::kTruncate:
+          protocol_->Respond(target, kind, res);
+          return Truncate(res);
+      }
+    }
+    protocol_->Respond(target, kind, res);
+  } catch (const std::exception& e) {
+    res.status = 500;
+    res.set_content(std::string("internal error: ") + e.what(), kTextType);
+  }
+}
+
+}  // namespace tarvo::devserver

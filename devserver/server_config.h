@@ -1,0 +1,24 @@
+#pragma once
+// How a server is started: the command line's options, or a test's.
+
+#include <string>
+
+#include "devserver/endpoint.h"
+#include "devserver/time_format.h"
+
+namespace tarvo::devserver {
+
+struct ServerConfig {
+  Endpoint listen{"127.0.0.1", 0};
+  Endpoint adminListen{"127.0.0.1", 0};
+  std::string dbFile;  // empty: in memory
+  std::string tlsCert;
+  std::string tlsKey;
+  std::string installerFile;  // empty: no installer offered
+  std::string appVersion = "1.0.2.6";
+  std::string vpnServer = "127.0.0.1";
+  bool seedDemo = false;
+  Clock clock = SystemNowMs;
+};
+
+}  // namespace tarvo::devserver

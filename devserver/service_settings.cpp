@@ -1,0 +1,80 @@
+#include "devserver/service_settings.h"
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "devserver/digest.h"
+
+namespace tarvo::devserver {
+namespace {
+
+bool AllOf(const std::string& text, bool (*ok)(char)) {
+  for (char c : text)
+    if (!ok(c)) return false;
+  return true;
+}
+
+bool IsAsciiAlnum(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+}  // namespace
+
+std::shared_ptr<const Installer> LoadInstaller(const std::string& file, std::string& error) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) {
+    error = "cannot read installer file " + file;
+    return nullptr;
+  }
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  if (in.bad()) {
+    error = "cannot read installer file " + file;
+    return nullptr;
+  }
+  auto installer = std::make_shared<Installer>();
+  installer->file = file;
+  installer->bytes = std::move(bytes).str();
+  installer->sha256 = Sha256Hex(installer->bytes);
+  return installer;
+}
+
+SettingsSnapshot ServiceSettings::Get() const {
+  std::lock_guard lock(mutex_);
+  return current_;
+}
+
+void ServiceSettings::Set(SettingsSnapshot s) {
+  std::lock_guard lock(mutex_);
+  current_ = std::move(s);
+}
+
+// The version reply is comma separated and compared as text by the client.
+std::optional<std::string> InvalidVersionReason(const std::string& version) {
+  if (version.empty() || version.size() > 32 ||
+      !AllOf(version, [](char c) { return IsAsciiAlnum(c) || c == '.' || c == '-' || c == '_'; }))
+    return "version must be 1 to 32 letters, digits, '.', '-' or '_'";
+  return std::nullopt;
+}
+
+// The path goes into the comma separated version reply and is appended to the
+// client's base URL as it stands.
+std::optional<std::string> InvalidInstallerPathReason(const std::string& path) {
+  if (path.size() < 2 || path.size() > 200 || path[0] != '/' || !AllOf(path, [](char c) {
+        return IsAsciiAlnum(c) || std::string_view("/._-").find(c) != std::string_view::npos;
+      }))
+    return "installer path must start with '/' and hold only letters, digits, '/', '.', '_' or '-'";
+  return std::nullopt;
+}
+
+// It becomes the phone number of the client's VPN entry (at most 128 characters).
+std::optional<std::string> InvalidVpnServerReason(const std::string& server) {
+  if (server.empty() || server.size() > 128 ||
+      !AllOf(server, [](char c) { return IsAsciiAlnum(c) || c == '.' || c == '-' || c == ':'; }))
+    return "VPN server must be a host name or address (letters, digits, '.', '-', ':'), at most 128 "
+           "characters";
+  return std::nullopt;
+}
+
+}  // namespace tarvo::devserver

@@ -1,0 +1,48 @@
+#pragma once
+// Everything the service and admin listeners share.
+
+#include <memory>
+#include <string>
+
+#include "devserver/account_store.h"
+#include "devserver/database.h"
+#include "devserver/fault_injector.h"
+#include "devserver/request_log.h"
+#include "devserver/server_config.h"
+#include "devserver/service_settings.h"
+#include "devserver/session_store.h"
+
+namespace tarvo::devserver {
+
+inline constexpr const char* kDemoId = "demo";
+inline constexpr const char* kDemoPassword = "demo1234";
+inline constexpr std::int64_t kDemoMinutes = 43'200;  // 30 days
+
+class ServiceState {
+ public:
+  // Nothing when the database or the installer cannot be opened; the reason goes to `error`.
+  static std::unique_ptr<ServiceState> Create(const ServerConfig& config, std::string& error);
+
+  // Back to the state right after start: no accounts (but the demo account
+  // when seeding), sessions, events, faults or logged requests, and the
+  // settings of the command line.
+  void Reset();
+  std::int64_t Now() const { return clock_(); }
+
+  AccountStore accounts;
+  SessionStore sessions;
+  ServiceSettings settings;
+  FaultInjector faults;
+  RequestLog log;
+
+ private:
+  ServiceState(std::unique_ptr<Database> db, SettingsSnapshot initial, const ServerConfig& config);
+  void SeedDemo();
+
+  std::unique_ptr<Database> db_;
+  SettingsSnapshot initial_;
+  bool seedDemo_;
+  Clock clock_;
+};
+
+}  // namespace tarvo::devserver
