@@ -1,0 +1,87 @@
+// tarvo-driver: runs one command against the programs under test and prints
+// its result as UTF-8 on stdout. Exit codes: 0 done, 2 usage error, 3 window,
+// control or message box not found in time, 4 the operation failed.
+
+#include <windows.h>
+
+#include <cwchar>
+#include <string>
+
+#include "tools/driver/command_line.h"
+#include "tools/driver/commands_win.h"
+#include "tools/driver/output_win.h"
+
+namespace {
+
+using tarvo::driver::Args;
+
+struct Command {
+  const wchar_t* name;
+  int (*run)(const Args&);
+  const char* usage;
+};
+
+constexpr Command kCommands[] = {
+    {L"wait-window", tarvo::driver::WaitWindowCommand, "<title|*> [window options]   prints the window as JSON"},
+    {L"wait-gone", tarvo::driver::WaitGoneCommand, "<title|*> [window options]"},
+    {L"list-windows", tarvo::driver::ListWindowsCommand, "[title|*] [window options]   one JSON line per window"},
+    {L"list-controls", tarvo::driver::ListControlsCommand, "<title|*> [window options]"},
+    {L"text", tarvo::driver::TextCommand, "<title|*> <controlId> [window options]"},
+    {L"set-text", tarvo::driver::SetTextCommand, "<title|*> <controlId> <text> [window options]"},
+    {L"click", tarvo::driver::ClickCommand,
+     "<title|*> <controlId> [window options] [--command] [--force]   BM_CLICK, or WM_COMMAND to the parent"},
+    {L"enabled", tarvo::driver::EnabledCommand, "<title|*> <controlId> [window options]   prints true or false"},
+    {L"visible", tarvo::driver::VisibleCommand, "<title|*> <controlId> [window options]   prints true or false"},
+    {L"msgbox", tarvo::driver::MsgboxCommand,
+     "[--caption C] [--exe E] [--pid P] [--timeout ms] [--answer ok|cancel|yes|no|...]"},
+    {L"show-msgbox", tarvo::driver::ShowMsgboxCommand, "<caption> <text> [--buttons ok|okcancel|yesno|yesnocancel]"},
+    {L"mouse-move", tarvo::driver::MouseMoveCommand, "<x> <y>"},
+    {L"mouse-down", tarvo::driver::MouseDownCommand, "<x> <y> [--button left|right]"},
+    {L"mouse-up", tarvo::driver::MouseUpCommand, "<x> <y> [--button left|right]"},
+    {L"mouse-click", tarvo::driver::MouseClickCommand, "<x> <y> [--button left|right]"},
+    {L"screenshot", tarvo::driver::ScreenshotCommand, "<file.bmp> [title|* [window options]]"},
+    {L"hold-region", tarvo::driver::HoldRegionCommand, "<name> <token>   prints ready, then holds until killed"},
+    {L"check-region", tarvo::driver::CheckRegionCommand, "<name> <token>   prints pass or fail: <why>"},
+    {L"process-alive", tarvo::driver::ProcessAliveCommand, "<exe-name>   prints alive <pid>... or gone"},
+    {L"list-processes", tarvo::driver::ListProcessesCommand, ""},
+    {L"locale", tarvo::driver::LocaleCommand, "   code pages and languages as JSON"},
+    {L"font-check", tarvo::driver::FontCheckCommand, "<face> <text> [--height px]"},
+};
+
+void PrintUsage() {
+  using tarvo::driver::PrintErrorLine;
+  PrintErrorLine("usage: tarvo-driver <command> [arguments]");
+  for (const Command& command : kCommands) {
+    PrintErrorLine("  " + tarvo::driver::ToUtf8(command.name) + " " + command.usage);
+  }
+  PrintErrorLine("window options: --class C  --exe NAME  --pid P  --hwnd H  --visible  --timeout ms (default 10000)");
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) {
+    PrintUsage();
+    return tarvo::driver::DriverError::kUsage;
+  }
+  const std::wstring name = argv[1];
+  const Args args(argv + 2, argv + argc);
+  for (const Command& command : kCommands) {
+    if (name != command.name) continue;
+    try {
+      return command.run(args);
+    } catch (const tarvo::driver::DriverError& error) {
+      tarvo::driver::PrintErrorLine("tarvo-driver " + tarvo::driver::ToUtf8(name) + ": " + error.what());
+      if (error.code == tarvo::driver::DriverError::kUsage) {
+        tarvo::driver::PrintErrorLine("usage: tarvo-driver " + tarvo::driver::ToUtf8(name) + " " + command.usage);
+      }
+      return error.code;
+    } catch (const std::exception& error) {
+      tarvo::driver::PrintErrorLine("tarvo-driver " + tarvo::driver::ToUtf8(name) + ": " + error.what());
+      return tarvo::driver::DriverError::kFailed;
+    }
+  }
+  tarvo::driver::PrintErrorLine("tarvo-driver: unknown command " + tarvo::driver::ToUtf8(name));
+  PrintUsage();
+  return tarvo::driver::DriverError::kUsage;
+}

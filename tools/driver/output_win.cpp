@@ -1,0 +1,28 @@
+#include <windows.h>
+
+#include "tools/driver/output_win.h"
+
+namespace tarvo::driver {
+namespace {
+
+void WriteLine(DWORD which, std::string_view utf8) {
+  const HANDLE out = GetStdHandle(which);
+  if (out == nullptr || out == INVALID_HANDLE_VALUE) return;
+  std::string line(utf8);
+  line += '\n';
+  for (std::size_t done = 0; done < line.size();) {
+    DWORD written = 0;
+    if (!WriteFile(out, line.data() + done, static_cast<DWORD>(line.size() - done), &written, nullptr) ||
+        written == 0) {
+      return;
+    }
+    done += written;
+  }
+}
+
+}  // namespace
+
+void PrintLine(std::string_view utf8) { WriteLine(STD_OUTPUT_HANDLE, utf8); }
+void PrintErrorLine(std::string_view utf8) { WriteLine(STD_ERROR_HANDLE, utf8); }
+
+}  // namespace tarvo::driver
