@@ -1,0 +1,62 @@
+"""Fixtures of the end-to-end tests.
+
+wine_session  one Xvfb display and one Korean-locale Wine prefix per pytest run
+machine       per test: a fresh program folder, an empty rasdial record, the
+              driver; every program the test started is killed at its end and,
+              when it failed, a screenshot and the logs land in
+              build/e2e-artifacts/<test>/
+devserver     per test: the reference server on free loopback ports; the
+              programs the test starts get its URL in TARVO_SERVER_BASE_URL
+"""
+
+from __future__ import annotations
+
+import re
+
+import pytest
+
+from harness_devserver import DEVSERVER, DevServer
+from harness_wine import WIN_BIN_DIR, Machine, WineSession
+
+
+@pytest.hookimpl(tryfirst=True, hookwrapper=True)
+def pytest_runtest_makereport(item, call):
+    outcome = yield
+    report = outcome.get_result()
+    setattr(item, f"report_{report.when}", report)
+
+
+@pytest.fixture(scope="session")
+def wine_session():
+    if not (WIN_BIN_DIR / "tarvo-driver.exe").exists():
+        pytest.fail(f"no tarvo-driver.exe in {WIN_BIN_DIR}: run scripts/build win64-testing", pytrace=False)
+    session = WineSession()
+    try:
+        session.start()
+        yield session
+    finally:
+        session.stop()
+
+
+@pytest.fixture
+def machine(wine_session, request):
+    name = re.sub(r"[^A-Za-z0-9_.-]+", "-", f"{request.node.path.stem}-{request.node.name}").strip("-")
+    machine = Machine(wine_session, name)
+    machine.prepare()
+    yield machine
+    report = getattr(request.node, "report_call", None)
+    machine.finish(failed=report is not None and report.failed)
+
+
+@pytest.fixture
+def devserver(machine):
+    if not DEVSERVER.exists():
+        pytest.skip(f"{DEVSERVER} is not built yet")
+    server = DevServer(machine.session.dir / f"devserver-{machine.artifacts.name}")
+    server.start()
+    machine.env["TARVO_SERVER_BASE_URL"] = server.base_url
+    try:
+        yield server
+    finally:
+        server.stop()
+
