@@ -36,7 +36,7 @@ ARTIFACTS_DIR = _dir_from_env("TARVO_E2E_ARTIFACTS", REPO_ROOT / "build" / "e2e-
 WORK_ROOT = REPO_ROOT / "build" / "e2e-work"
 TEMPLATE_ROOT = REPO_ROOT / "build" / "wine-template"
 # Bump when the template's contents change, so old templates are not reused.
-TEMPLATE_FORMAT = 1
+TEMPLATE_FORMAT = 2
 
 PROGRAM_FOLDER = PureWindowsPath(r"C:\Program Files\Tarvo")
 TEST_FOLDER = PureWindowsPath(r"C:\tarvo-test")
@@ -220,6 +220,9 @@ def _registry_file_text() -> str:
     lines = ["Windows Registry Editor Version 5.00", "",
              r"[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]"]
     lines += [f'"{face}"="{HANGUL_FONT}"' for face in FONT_REPLACEMENTS]
+    # Xvfb has no window manager: Wine draws the frames and captions itself,
+    # so what is on the screen sits where the windows' rectangles say.
+    lines += ["", r"[HKEY_CURRENT_USER\Software\Wine\X11 Driver]", '"Managed"="N"']
     # A crashing program must end, not wait behind a crash dialog.
     lines += ["", r"[HKEY_CURRENT_USER\Software\Wine\WineDbg]", '"ShowCrashDialog"=dword:00000000', ""]
     return "\r\n".join(lines)
@@ -237,6 +240,9 @@ def ensure_template(display: str, log) -> Path:
         fcntl.flock(lock, fcntl.LOCK_EX)
         if done_marker.exists():
             return target
+        for old in TEMPLATE_ROOT.iterdir():  # templates of another Wine or format
+            if old.is_dir():
+                shutil.rmtree(old, ignore_errors=True)
         partial = TEMPLATE_ROOT / f"{key}.partial"
         shutil.rmtree(partial, ignore_errors=True)
         shutil.rmtree(target, ignore_errors=True)
@@ -549,10 +555,25 @@ class Driver:
 
     # -- input
 
-    def mouse(self, action: str, x: int, y: int, button: str = "left") -> None:
-        """action: move, down, up or click; real input at screen pixel (x, y)."""
-        extra = [] if action == "move" else ["--button", button]
-        self.run(f"mouse-{action}", x, y, *extra)
+    def mouse(self, action: str, x: int | None = None, y: int | None = None, button: str = "left",
+              title: str | None = None, control: int | None = None, **filters) -> tuple[int, int]:
+        """Real mouse input; action: move, down, up or click. (x, y) are screen
+        pixels, or, with a window given by `title` or the filters (and a
+        `control` id), pixels of its client area, its centre when left out.
+        Returns the screen point."""
+        args = [] if x is None else [x, y]
+        if action != "move":
+            args += ["--button", button]
+        if title is not None:
+            args += ["--title", title]
+        if control is not None:
+            args += ["--control", control]
+        point = self.json(f"mouse-{action}", *args, *_window_options(**filters))
+        return point["x"], point["y"]
+
+    def cursor(self) -> dict:
+        """Where the mouse is and the window under it."""
+        return self.json("cursor")
 
     # -- regions and processes
 

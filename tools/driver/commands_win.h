@@ -31,6 +31,7 @@ int MouseMoveCommand(const Args& args);
 int MouseDownCommand(const Args& args);
 int MouseUpCommand(const Args& args);
 int MouseClickCommand(const Args& args);
+int CursorCommand(const Args& args);
 int ScreenshotCommand(const Args& args);
 
 // Liveness regions.

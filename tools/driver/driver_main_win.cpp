@@ -21,6 +21,10 @@ struct Command {
   const char* usage;
 };
 
+constexpr char kPointUsage[] =
+    "<x> <y> [--button left|right]   screen pixels; or, with --title T / --hwnd H [--control ID] and the other "
+    "window options, pixels of that client area, its centre when x and y are left out";
+
 constexpr Command kCommands[] = {
     {L"wait-window", tarvo::driver::WaitWindowCommand, "<title|*> [window options]   prints the window as JSON"},
     {L"wait-gone", tarvo::driver::WaitGoneCommand, "<title|*> [window options]"},
@@ -35,10 +39,11 @@ constexpr Command kCommands[] = {
     {L"msgbox", tarvo::driver::MsgboxCommand,
      "[--caption C] [--exe E] [--pid P] [--timeout ms] [--answer ok|cancel|yes|no|...]"},
     {L"show-msgbox", tarvo::driver::ShowMsgboxCommand, "<caption> <text> [--buttons ok|okcancel|yesno|yesnocancel]"},
-    {L"mouse-move", tarvo::driver::MouseMoveCommand, "<x> <y>"},
-    {L"mouse-down", tarvo::driver::MouseDownCommand, "<x> <y> [--button left|right]"},
-    {L"mouse-up", tarvo::driver::MouseUpCommand, "<x> <y> [--button left|right]"},
-    {L"mouse-click", tarvo::driver::MouseClickCommand, "<x> <y> [--button left|right]"},
+    {L"mouse-move", tarvo::driver::MouseMoveCommand, kPointUsage},
+    {L"mouse-down", tarvo::driver::MouseDownCommand, kPointUsage},
+    {L"mouse-up", tarvo::driver::MouseUpCommand, kPointUsage},
+    {L"mouse-click", tarvo::driver::MouseClickCommand, kPointUsage},
+    {L"cursor", tarvo::driver::CursorCommand, "   the mouse position and the window under it, as JSON"},
     {L"screenshot", tarvo::driver::ScreenshotCommand, "<file.bmp> [title|* [window options]]"},
     {L"hold-region", tarvo::driver::HoldRegionCommand, "<name> <token>   prints ready, then holds until killed"},
     {L"check-region", tarvo::driver::CheckRegionCommand, "<name> <token>   prints pass or fail: <why>"},

@@ -1,7 +1,11 @@
 #include <windows.h>
 
+#include <cstdint>
+
 #include "tools/driver/commands_win.h"
+#include "tools/driver/json_line.h"
 #include "tools/driver/output_win.h"
+#include "tools/driver/windows_win.h"
 
 namespace tarvo::driver {
 namespace {
@@ -11,11 +15,37 @@ struct Point {
   int y;
 };
 
+std::vector<std::wstring> InputOptions() { return WindowValueOptions({L"title", L"control", L"button"}); }
+
+// "<x> <y>" in screen pixels; or, with a window (and control) named by the
+// options, in pixels of its client area, the centre when x and y are left out.
 Point PointFromArgs(const CommandLine& args) {
   args.ExpectAtMost(2);
-  return {static_cast<int>(ParseInteger(args.Positional(0, "x (screen pixels)"), "x")),
-          static_cast<int>(ParseInteger(args.Positional(1, "y (screen pixels)"), "y"))};
+  WindowFilter filter = FilterFromArgs(args, std::nullopt);
+  filter.title = args.Option(L"title");
+  const bool hasWindow = filter.title || filter.className || filter.exe || filter.pid || filter.hwnd;
+  const auto controlId = args.Option(L"control");
+  if (controlId && !hasWindow) throw DriverError(DriverError::kUsage, "--control needs the window (--title, --hwnd, ...)");
+  POINT at{};
+  if (!hasWindow || args.PositionalCount() > 0) {
+    at = {static_cast<LONG>(ParseInteger(args.Positional(0, "x"), "x")),
+          static_cast<LONG>(ParseInteger(args.Positional(1, "y"), "y"))};
+    if (!hasWindow) return {at.x, at.y};
+  }
+
+  const DWORD timeout = TimeoutFromArgs(args);
+  HWND target = WaitForWindow(filter, timeout).hwnd;
+  if (controlId) target = WaitForControl(target, static_cast<int>(ParseInteger(*controlId, "--control")), timeout);
+  if (args.PositionalCount() == 0) {
+    RECT client{};
+    GetClientRect(target, &client);
+    at = {client.right / 2, client.bottom / 2};
+  }
+  ClientToScreen(target, &at);
+  return {at.x, at.y};
 }
+
+void PrintPoint(Point at) { PrintLine(JsonLine().Number("x", at.x).Number("y", at.y).Str()); }
 
 // Real input through the system's input queue, so that the window under the
 // point sees the same messages as from a user's mouse (hover, capture, press).
@@ -43,35 +73,54 @@ DWORD ButtonFlag(const CommandLine& args, bool down) {
 }  // namespace
 
 int MouseMoveCommand(const Args& words) {
-  const CommandLine args(words, {});
-  SendMouse(PointFromArgs(args), 0);
-  PrintLine("ok");
+  const CommandLine args(words, InputOptions(), WindowFlags());
+  const Point at = PointFromArgs(args);
+  SendMouse(at, 0);
+  PrintPoint(at);
   return 0;
 }
 
 int MouseDownCommand(const Args& words) {
-  const CommandLine args(words, {L"button"});
-  SendMouse(PointFromArgs(args), ButtonFlag(args, true));
-  PrintLine("ok");
+  const CommandLine args(words, InputOptions(), WindowFlags());
+  const Point at = PointFromArgs(args);
+  SendMouse(at, ButtonFlag(args, true));
+  PrintPoint(at);
   return 0;
 }
 
 int MouseUpCommand(const Args& words) {
-  const CommandLine args(words, {L"button"});
-  SendMouse(PointFromArgs(args), ButtonFlag(args, false));
-  PrintLine("ok");
+  const CommandLine args(words, InputOptions(), WindowFlags());
+  const Point at = PointFromArgs(args);
+  SendMouse(at, ButtonFlag(args, false));
+  PrintPoint(at);
   return 0;
 }
 
 int MouseClickCommand(const Args& words) {
-  const CommandLine args(words, {L"button"});
+  const CommandLine args(words, InputOptions(), WindowFlags());
   const Point at = PointFromArgs(args);
   SendMouse(at, 0);
   Sleep(50);
   SendMouse(at, ButtonFlag(args, true));
   Sleep(50);
   SendMouse(at, ButtonFlag(args, false));
-  PrintLine("ok");
+  PrintPoint(at);
+  return 0;
+}
+
+// cursor: where the system has the mouse, and the window it is over.
+int CursorCommand(const Args& words) {
+  const CommandLine args(words, {});
+  args.ExpectAtMost(0);
+  POINT at{};
+  if (!GetCursorPos(&at)) throw DriverError(DriverError::kFailed, "GetCursorPos failed");
+  const HWND under = WindowFromPoint(at);
+  PrintLine(JsonLine()
+                .Number("x", at.x)
+                .Number("y", at.y)
+                .Hex("window", reinterpret_cast<std::uintptr_t>(under))
+                .Hex("top", reinterpret_cast<std::uintptr_t>(under ? GetAncestor(under, GA_ROOT) : nullptr))
+                .Str());
   return 0;
 }
 
