@@ -131,7 +131,7 @@ bool CapturingServer::process_and_close_socket(int sock) {
       stream.BeginRequest();
       bool closed = false;
       ok = process_request(stream, i == keep_alive_max_count_, closed, setup);
-      if (!ok || closed || stream.dropped()) break;
+      if (!ok || closed || stream.closeAfterReply()) break;
     }
     current = nullptr;
     if (ssl && !stream.dropped()) SSL_shutdown(ssl);

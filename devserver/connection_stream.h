@@ -40,6 +40,9 @@ class ConnectionStream : public httplib::Stream {
   // Every later write fails, so the connection closes without a reply.
   void Drop() { dropped_ = true; }
   bool dropped() const { return dropped_; }
+  // The connection closes after the current reply.
+  void CloseAfterReply() { closeAfterReply_ = true; }
+  bool closeAfterReply() const { return closeAfterReply_ || dropped_; }
 
  private:
   bool WaitFor(short events, std::chrono::milliseconds limit) const;
@@ -53,6 +56,7 @@ class ConnectionStream : public httplib::Stream {
   std::size_t len_ = 0;
   std::string head_;
   bool dropped_ = false;
+  bool closeAfterReply_ = false;
   std::string remoteIp_, localIp_;
   int remotePort_ = -1, localPort_ = -1;
 };

@@ -90,8 +90,12 @@ bool DevServer::Start(std::string& error) {
   service_->set_logger([this](const httplib::Request&, const httplib::Response& res) {
     ConnectionStream* stream = CapturingServer::Current();
     if (!stream) return;
-    if (!stream->logSeq)  // rejected by the library before the request hook ran
+    if (!stream->logSeq) {
+      // Rejected by the library before the request hook ran. What follows on
+      // the connection cannot be trusted to start a request, so it ends here.
       stream->logSeq = LogArrival(*stream, "invalid");
+      stream->CloseAfterReply();
+    }
     state_->log.SetStatus(stream->logSeq, stream->dropped() ? 0 : res.status);
   });
 
