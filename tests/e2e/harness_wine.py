@@ -272,6 +272,11 @@ def _remove_stale_sessions() -> None:
         match = re.match(r"session-(\d+)-", folder.name)
         if not match or pid_running(int(match.group(1))):
             continue
+        xvfb_pid = folder / "xvfb.pid"
+        if xvfb_pid.exists():
+            pid = int(xvfb_pid.read_text() or 0)
+            if pid and _read_proc(pid, "comm").strip() == b"Xvfb":
+                os.kill(pid, signal.SIGKILL)
         prefix = folder / "prefix"
         if prefix.exists():
             subprocess.run([WINESERVER, "-k"], env=wine_env(prefix, ""), capture_output=True, timeout=60)
@@ -311,6 +316,7 @@ class WineSession:
     def start(self) -> None:
         with open(self.log_path, "ab") as log:
             self.display = self.xvfb.start()
+            (self.dir / "xvfb.pid").write_text(str(self.xvfb.process.pid))
             template = ensure_template(self.display, log)
             subprocess.run(["cp", "-a", str(template), str(self.prefix)], check=True, timeout=300)
             self._install_tools()
@@ -386,6 +392,12 @@ class WineSession:
                 continue
             pids.append(pid)
         return pids
+
+    def pids_of(self, program_name: str) -> list[int]:
+        """Linux pids of the running copies of a program (by file name), however they were started."""
+        return [pid for pid in processes_of_prefix(self.prefix)
+                if WINDOWS_PATH.match(image := proc_image(pid))
+                and PureWindowsPath(image).name.lower() == program_name.lower()]
 
     def kill_test_processes(self) -> None:
         for _ in range(3):  # a dying program may just have started another one
@@ -617,6 +629,9 @@ class Machine:
         self.rasdial.clear()
         shutil.rmtree(self.program_dir, ignore_errors=True)
         self.program_dir.mkdir(parents=True)
+        for program in PROGRAMS:
+            if (WIN_BIN_DIR / program).exists():
+                self.install(program)
 
     def finish(self, failed: bool) -> None:
         try:
@@ -671,6 +686,22 @@ class Machine:
         if not (self.program_dir / program).exists():
             self.install(program)
         return self.start(PROGRAM_FOLDER / program)
+
+    def kill_program(self, program_name: str) -> float:
+        """kill -9 every running copy of a program, also one that another
+        program started; returns the time of the kill."""
+        pids = self.session.pids_of(program_name)
+        if not pids:
+            raise AssertionError(f"{program_name} is not running")
+        killed_at = time.time()
+        for pid in pids:
+            os.kill(pid, signal.SIGKILL)
+        return killed_at
+
+    def wait_program_gone(self, program_name: str, timeout: float = 10.0) -> None:
+        left = wait_pids_gone(self.session.pids_of(program_name), timeout)
+        if left:
+            raise AssertionError(f"{program_name} still runs after {timeout} s (pids {left})")
 
     def hold_region(self, name: str, token: str) -> WinProcess:
         """A process that owns liveness region `name` holding `token` until it is killed."""
