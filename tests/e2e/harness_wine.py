@@ -720,6 +720,14 @@ class Machine:
             verdict = self.driver.check_region(name, token)
         return verdict
 
+    def measured(self, what: str, seconds: float) -> None:
+        """Prints a timing and keeps it in build/e2e-artifacts/measurements.tsv."""
+        print(f"{what}: {seconds * 1000:.0f} ms")
+        ARTIFACTS_DIR.mkdir(parents=True, exist_ok=True)
+        with open(ARTIFACTS_DIR / "measurements.tsv", "a", encoding="utf-8") as table:
+            table.write(f"{time.strftime('%Y-%m-%d %H:%M:%S')}\t{self.artifacts.name}\t{what}\t"
+                        f"{seconds * 1000:.0f} ms\n")
+
     def screenshot(self, label: str, title=None, **filters) -> Path:
         """The screen (or one window) as build/e2e-artifacts/<test>/<label>.png."""
         self.artifacts.mkdir(parents=True, exist_ok=True)

@@ -2,10 +2,9 @@
 about Wine, the stand-in rasdial and the driver."""
 
 import subprocess
+from pathlib import PureWindowsPath
 
 import pytest
-
-from harness_wine import PureWindowsPath
 
 
 def test_cmd_finds_the_stand_in_rasdial_and_it_records_the_arguments(machine):

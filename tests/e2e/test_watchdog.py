@@ -44,7 +44,7 @@ def test_without_a_client_it_hangs_up_at_once_and_ends(machine):
     started = time.time()
     watchdog = machine.start_program(WATCHDOG)
     delay = assert_hangs_up_once_and_ends(machine, watchdog, since=started)
-    print(f"hang-up {delay * 1000:.0f} ms after starting the watchdog (Wine start-up included)")
+    machine.measured("hang-up after starting the watchdog (Wine start-up included)", delay)
     assert delay < 5.0
 
 
@@ -77,7 +77,7 @@ def test_killing_the_client_hangs_up_within_about_a_second(machine):
     time.sleep(1.5)  # well into its once-a-second checks
     killed_at = holder.kill()
     delay = assert_hangs_up_once_and_ends(machine, watchdog, since=killed_at)
-    print(f"hang-up {delay * 1000:.0f} ms after the client was killed")
+    machine.measured("hang-up after the client was killed", delay)
     assert delay < 3.0
     assert machine.driver.check_region(WATCHDOG_REGION, WATCHDOG_TOKEN) == "fail: region missing"
 
