@@ -381,15 +381,17 @@ class WineSession:
         return WinProcess(program, popen, log_file)
 
     def test_processes(self) -> list[int]:
-        """Linux pids of every program in the prefix except the prefix's own services."""
+        """Linux pids of every process of the prefix except the wineserver and
+        the prefix's own services (including programs still being loaded)."""
         pids = []
         for pid in processes_of_prefix(self.prefix):
             image = proc_image(pid)
-            if not WINDOWS_PATH.match(image):
-                continue  # the wineserver, or a process still being loaded
-            win = PureWindowsPath(image)
-            if win.name.lower() in SYSTEM_PROCESSES and str(win.parent).lower() == r"c:\windows\system32":
+            if Path(image.split(" ")[0]).name.startswith("wineserver"):
                 continue
+            if WINDOWS_PATH.match(image):
+                win = PureWindowsPath(image)
+                if win.name.lower() in SYSTEM_PROCESSES and str(win.parent).lower() == r"c:\windows\system32":
+                    continue
             pids.append(pid)
         return pids
 
@@ -400,15 +402,18 @@ class WineSession:
                 and PureWindowsPath(image).name.lower() == program_name.lower()]
 
     def kill_test_processes(self) -> None:
-        for _ in range(3):  # a dying program may just have started another one
+        for _ in range(3):  # a program may have started another one just before
             pids = self.test_processes()
             if not pids:
                 return
-            for pid in pids:
-                try:
-                    os.kill(pid, signal.SIGKILL)
-                except ProcessLookupError:
-                    pass
+            # Stopped first, so that none sees another die and reacts (a
+            # watchdog hanging up into the next test's rasdial record).
+            for sig in (signal.SIGSTOP, signal.SIGKILL):
+                for pid in pids:
+                    try:
+                        os.kill(pid, sig)
+                    except ProcessLookupError:
+                        pass
             left = wait_pids_gone(pids, 10)
             if left:
                 raise HarnessError(f"processes {left} outlived kill -9")
