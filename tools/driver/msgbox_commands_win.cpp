@@ -38,29 +38,34 @@ struct MessageBoxView {
 };
 
 // A message box is a shown dialog holding only static texts and the standard
-// answer buttons, one static being the message text.
+// answer buttons, one static being the message text. The children are sorted
+// out before any message is sent, and a dialog whose thread does not answer
+// (another program's window, busy) is passed over.
 std::optional<MessageBoxView> ReadMessageBox(const WindowInfo& window) {
   if (window.className != L"#32770" || !window.visible) return std::nullopt;
-  MessageBoxView view{window, {}, {}};
-  bool hasText = false;
+  HWND textControl = nullptr;
+  std::vector<HWND> buttons;
   for (const HWND child : Descendants(window.hwnd)) {
     if (GetParent(child) != window.hwnd) continue;
     const std::wstring cls = ClassOf(child);
     const int id = GetDlgCtrlID(child);
     if (CompareStringOrdinal(cls.c_str(), -1, L"Static", -1, TRUE) == CSTR_EQUAL) {
-      if (id == kMessageTextId) {
-        view.text = ControlText(child);
-        hasText = true;
-      }
+      if (id == kMessageTextId) textControl = child;
     } else if (CompareStringOrdinal(cls.c_str(), -1, L"Button", -1, TRUE) == CSTR_EQUAL) {
       if (id < IDOK || id > IDCONTINUE) return std::nullopt;
-      if (IsWindowVisible(child)) view.buttons.emplace_back(id, ControlText(child));
+      if (IsWindowVisible(child)) buttons.push_back(child);
     } else {
       return std::nullopt;
     }
   }
-  if (!hasText || view.buttons.empty()) return std::nullopt;
-  return view;
+  if (!textControl || buttons.empty()) return std::nullopt;
+  try {
+    MessageBoxView view{window, ControlText(textControl), {}};
+    for (const HWND button : buttons) view.buttons.emplace_back(GetDlgCtrlID(button), ControlText(button));
+    return view;
+  } catch (const DriverError&) {
+    return std::nullopt;
+  }
 }
 
 std::string MessageBoxJson(const MessageBoxView& box) {
