@@ -1,0 +1,338 @@
+#include "client/session/connection_controller.h"
+
+#include "client/protocol/replies.h"
+#include "client/protocol/server_url.h"
+
+namespace tarvo {
+namespace {
+
+constexpr std::wstring_view kPing = L"/tarvo_plus/ping.php";
+constexpr std::wstring_view kStatus = L"/tarvo_app/index.php?rand_code=";
+constexpr std::wstring_view kLeave = L"/tarvo_app/index.php?key=ESC&rand_code=";
+constexpr std::wstring_view kLeaveNotice = L"/tarvo_plus/ping.php?key=ESC&rand_code=";
+constexpr std::wstring_view kJoin = L"/tarvo_app/join.php?k=";
+
+const std::wstring kNoAddress = L"-";
+const std::wstring kBlank(27, L' ');
+
+// The status line shows the address followed by 17 blanks.
+std::wstring AddressText(const std::wstring& address) { return address + std::wstring(17, L' '); }
+
+}  // namespace
+
+ConnectionController::ConnectionController(SessionPorts ports) : ports_(std::move(ports)) {}
+
+ConnectionController::~ConnectionController() { Shutdown(); }
+
+void ConnectionController::StartWorker(std::jthread& slot, Worker body) {
+  std::lock_guard lock(gate_);
+  if (shutDown_) return;
+  // A slot's earlier thread has normally ended; if not, the new thread joins
+  // it, so that no caller (least of all the window's thread) waits for it.
+  std::jthread previous = std::move(slot);
+  slot = std::jthread([self = shared_from_this(), body, previous = std::move(previous)](std::stop_token stop) mutable {
+    if (previous.joinable()) previous.join();
+    ((*self).*body)(stop);
+  });
+}
+
+bool ConnectionController::Effect(std::stop_token stop, const std::function<void()>& effect) {
+  std::lock_guard lock(gate_);
+  if (stop.stop_requested() || shutDown_) return false;
+  effect();
+  return true;
+}
+
+void ConnectionController::Shutdown() {
+  std::lock_guard lock(gate_);
+  shutDown_ = true;
+  for (std::jthread* worker : {&m_pDialThread, &m_pLinkThread, &m_pKeepaliveThread, &m_pHangUpThread}) {
+    worker->request_stop();
+    if (worker->joinable()) worker->detach();  // each holds the controller alive until it returns
+  }
+}
+
+void ConnectionController::JoinWorkers() {
+  // A hang-up under way stops the other workers; let it take them first.
+  for (std::jthread* slot : {&m_pHangUpThread, &m_pDialThread, &m_pHangUpThread, &m_pLinkThread,
+                             &m_pKeepaliveThread, &m_pHangUpThread}) {
+    std::jthread worker;
+    {
+      std::lock_guard lock(gate_);
+      worker = std::move(*slot);
+    }
+    if (worker.joinable()) worker.join();
+  }
+}
+
+std::wstring ConnectionController::Request(std::wstring_view pathAndQuery, std::stop_token stop) {
+  std::wstring reply;
+  if (stop.stop_requested()) return reply;
+  ports_.http->Send(reply, MakeServerUrl(pathAndQuery), stop);
+  return reply;
+}
+
+void ConnectionController::HangUpConnection() { ports_.dialer->HangUp(rasConnHandle_.load()); }
+
+int ConnectionController::DialVpnEntry(std::stop_token stop) {
+  DialRequest request{m_strAppFolder + L"\\temporarily_file", m_strVpnServer, m_strVpnUser, m_strVpnPassword};
+  if (!Effect(stop, [this] { rasConnHandle_ = 0; })) return -1;
+  ConnHandle handle = 0;
+  const int rc = ports_.dialer->Dial(request, handle);
+  // A dial that returns after its thread was stopped hangs up its own
+  // connection and has no other effect.
+  if (!Effect(stop, [&] { rasConnHandle_ = handle; })) {
+    ports_.dialer->HangUp(handle);
+    return -1;
+  }
+  return rc;
+}
+
+// --- window's thread ---------------------------------------------------------
+
+void ConnectionController::ConnectButton() {
+  SessionView& view = *ports_.view;
+  view.SetLabel(SessionLabel::Status, L"접속중입니다.");
+  std::wstring path(kJoin);
+  path += kJoinKey;
+  path += L"&rand_code=";
+  path += m_strRandCode;
+  const std::wstring reply = Request(path, {});
+  ports_.clock->Pause({}, SessionTiming::kAfterJoinRequest);
+  view.EnableButton(SessionButton::Connect, false);
+  view.EnableButton(SessionButton::Disconnect, false);
+
+  const JoinReply join = ParseJoinReply(reply);
+  if (join.serviceUnused) {
+    m_bServiceUnused = 1;
+    view.SetLabel(SessionLabel::Status, kBlank, true);
+    view.SetLabel(SessionLabel::FixedIp, kBlank, true);
+    view.SetLabel(SessionLabel::Status, L"서비스 미사용", true);
+    view.SetLabel(SessionLabel::Days, L"서비스 미사용");
+    return;
+  }
+  m_bServiceUnused = 0;
+  m_strVpnServer = join.vpnServer;
+  m_strVpnUser = join.vpnUser;
+  m_strVpnPassword = join.vpnPassword;
+  m_bConnected = 1;
+  StartWorker(m_pDialThread, &ConnectionController::DialThread);
+}
+
+void ConnectionController::LeaveNotice() { Request(std::wstring(kLeaveNotice) + m_strRandCode, {}); }
+
+void ConnectionController::StartHangUp() { StartWorker(m_pHangUpThread, &ConnectionController::HangUpThread); }
+
+// --- workers -----------------------------------------------------------------
+
+void ConnectionController::DialThread(std::stop_token stop) {
+  const int rc = DialVpnEntry(stop);
+  if (stop.stop_requested()) return;
+  if (rc != 0) {
+    Effect(stop, [&] {
+      m_bConnected = 0;
+      ports_.view->SetLabel(SessionLabel::Status, std::to_wstring(rc) + L" 오류");
+      ports_.view->EnableButton(SessionButton::Connect, true);
+      HangUpConnection();
+    });
+    return;
+  }
+  Effect(stop, [this] {
+    StartWorker(m_pLinkThread, &ConnectionController::WatchdogLinkThread);
+    StartWorker(m_pKeepaliveThread, &ConnectionController::KeepaliveThread);
+  });
+}
+
+void ConnectionController::WatchdogLinkThread(std::stop_token stop) {
+  while (m_bConnected == 1) {
+    if (!ports_.watchdog->WatchdogAlive()) {
+      // Without the watchdog nothing would drop the tunnel if this client
+      // died: hang up and end the client.
+      Effect(stop, [this] {
+        HangUpConnection();
+        ports_.view->ExitApplication();
+      });
+      return;
+    }
+    if (!ports_.clock->Pause(stop, SessionTiming::kLinkPeriod)) return;
+  }
+}
+
+bool ConnectionController::WaitForAddress(std::stop_token stop) {
+  while (ports_.dialer->GetVpnAddress() == kNoAddress)
+    if (!ports_.clock->Pause(stop, SessionTiming::kAddressPoll)) return false;
+  return !stop.stop_requested();
+}
+
+bool ConnectionController::ConfirmTunnel(std::stop_token stop) {
+  for (;;) {
+    if (!WaitForAddress(stop)) return false;
+    const std::wstring ping = Request(kPing, stop);
+    if (stop.stop_requested()) return false;
+    if (ping == L"0") return true;
+    if (!Effect(stop, [this] { HangUpConnection(); })) return false;
+    if (!ports_.clock->Pause(stop, SessionTiming::kRedialPause)) return false;
+    DialVpnEntry(stop);
+  }
+}
+
+bool ConnectionController::ShowAddress(std::stop_token stop) {
+  const std::wstring address = ports_.dialer->GetVpnAddress();
+  return Effect(stop, [&] {
+    ports_.view->SetLabel(SessionLabel::Status, AddressText(address), true);
+    ports_.view->EnableButton(SessionButton::Disconnect, true);
+  });
+}
+
+void ConnectionController::KeepaliveThread(std::stop_token stop) {
+  Clock& clock = *ports_.clock;
+  if (!clock.Pause(stop, SessionTiming::kStartPause)) return;
+  if (!ConfirmTunnel(stop) || !ShowAddress(stop)) return;
+
+  const std::wstring statusPath = std::wstring(kStatus) + m_strRandCode;
+  for (;;) {
+    if (m_bConnected != 1) return;
+    std::optional<std::wstring> payload = StatusPayload(Request(statusPath, stop));
+    if (stop.stop_requested()) return;
+    if (!payload) {
+      for (int retry = 0;;) {
+        payload = StatusPayload(Request(statusPath, stop));
+        if (stop.stop_requested()) return;
+        if (payload) break;
+        ++retry;
+        if (!clock.Pause(stop, SessionTiming::kRetryPause)) return;
+        if (retry == SessionTiming::kRetriesBeforeReconnect) {
+          retry = 0;
+          if (!ReconnectProcedure(stop)) return;
+        }
+      }
+    }
+    if (!clock.Pause(stop, SessionTiming::kCyclePause)) return;
+
+    switch (JudgeStatusPayload(*payload)) {
+      case StatusVerdict::Expired:
+        ExpiryProcedure(stop);
+        return;
+      case StatusVerdict::SignedInElsewhere:
+        DuplicateProcedure(stop);
+        return;
+      default:
+        break;
+    }
+    if (ports_.dialer->GetVpnAddress() == kNoAddress && !ReconnectProcedure(stop)) return;
+    // The days come from this cycle's status payload, never from a ping reply.
+    const std::wstring days = DaysLeftText(DaysFromMinutes(*payload));
+    if (!Effect(stop, [&] { ports_.view->SetLabel(SessionLabel::Days, days); })) return;
+    if (JudgeStatusPayload(*payload) == StatusVerdict::Maintenance) {
+      MaintenanceProcedure(stop);
+      return;
+    }
+  }
+}
+
+bool ConnectionController::ReconnectProcedure(std::stop_token stop) {
+  Clock& clock = *ports_.clock;
+  for (bool again = true; again;) {
+    if (!Effect(stop, [this] { ports_.view->SetLabel(SessionLabel::Status, L"재접속중입니다."); })) return false;
+    for (;;) {  // wait until the server answers again
+      const std::wstring ping = Request(kPing, stop);
+      if (!clock.Pause(stop, SessionTiming::kRetryPause)) return false;
+      if (ping == L"0") break;
+    }
+    if (!Effect(stop, [this] { HangUpConnection(); })) return false;
+    if (!clock.Pause(stop, SessionTiming::kRedialPause)) return false;
+    DialVpnEntry(stop);
+    if (!WaitForAddress(stop)) return false;
+
+    const std::wstring ping = Request(kPing, stop);
+    if (stop.stop_requested()) return false;
+    if (ping == L"0") {
+      again = false;
+      const std::wstring address = ports_.dialer->GetVpnAddress();
+      if (!Effect(stop, [&] {
+            ports_.view->SetLabel(SessionLabel::Status, AddressText(address));
+            ports_.view->EnableButton(SessionButton::Disconnect, true);
+          }))
+        return false;
+    } else {
+      if (!Effect(stop, [this] { HangUpConnection(); })) return false;
+      if (!clock.Pause(stop, SessionTiming::kRedialPause)) return false;
+      DialVpnEntry(stop);
+      if (stop.stop_requested()) return false;
+    }
+  }
+  return true;
+}
+
+void ConnectionController::ExpiryProcedure(std::stop_token stop) {
+  if (!Effect(stop, [this] {
+        ports_.view->EnableButton(SessionButton::Connect, false);
+        ports_.view->EnableButton(SessionButton::Disconnect, false);
+        ports_.view->SetLabel(SessionLabel::Days, L"기간만료");
+        m_bConnected = 0;
+      }))
+    return;
+  Request(std::wstring(kLeave) + m_strRandCode, stop);
+  if (!Effect(stop, [this] { HangUpConnection(); })) return;
+  ports_.view->ShowMessage(L"기간이 만료되었습니다.");
+}
+
+void ConnectionController::DuplicateProcedure(std::stop_token stop) {
+  if (!Effect(stop, [this] { m_bConnected = 0; })) return;
+  Request(std::wstring(kLeave) + m_strRandCode, stop);
+  if (!Effect(stop, [this] {
+        ports_.view->Invalidate(true);
+        HangUpConnection();
+      }))
+    return;
+  ports_.view->ShowMessage(L"고객님의 ID는 지금 다른 PC에서 접속중 입니다.\n현재 접속된 PC에서 종료됩니다.");
+  Effect(stop, [this] { ports_.view->QuitApplication(); });
+}
+
+void ConnectionController::MaintenanceProcedure(std::stop_token stop) {
+  if (!Effect(stop, [this] { HangUpConnection(); })) return;
+  if (!ports_.clock->Pause(stop, SessionTiming::kRedialPause)) return;
+  ports_.view->ShowMessage(L"서버 점검중입니다.\n잠시후에 다시 실행해 주세요.");
+  Effect(stop, [this] { ports_.view->QuitApplication(); });
+}
+
+void ConnectionController::HangUpThread(std::stop_token stop) {
+  std::jthread stopped[3];
+  {
+    std::lock_guard lock(gate_);
+    if (shutDown_) return;
+    if (m_bConnected != 0) {
+      // Fixed order: link stopped, keepalive stopped (and a dial still in
+      // progress), connection hung up, flag cleared; controls only after.
+      m_pLinkThread.request_stop();
+      m_pKeepaliveThread.request_stop();
+      m_pDialThread.request_stop();
+      stopped[0] = std::move(m_pLinkThread);
+      stopped[1] = std::move(m_pKeepaliveThread);
+      stopped[2] = std::move(m_pDialThread);
+      HangUpConnection();
+      m_bConnected = 0;
+    }
+  }
+  // Stopped workers end promptly, except one still inside a dial, which
+  // hangs up its own connection when the dial returns. The window is put
+  // back only after that, so that no second dial can overlap it.
+  for (auto& worker : stopped)
+    if (worker.joinable()) worker.join();
+
+  VpnDialer& dialer = *ports_.dialer;
+  for (int count = 0; dialer.GetVpnAddress() != kNoAddress && count < SessionTiming::kAddressLossPauses; ++count) {
+    if (!ports_.clock->Pause(stop, SessionTiming::kAddressLossPause)) return;
+  }
+  Effect(stop, [this] {
+    SessionView& view = *ports_.view;
+    view.SetLabel(SessionLabel::Status, L"-");
+    view.EnableButton(SessionButton::Connect, true);
+    view.EnableButton(SessionButton::Disconnect, false);
+    view.EnableButton(SessionButton::Exit, true);
+    view.EnableButton(SessionButton::Logout, true);
+    view.Invalidate(false);
+  });
+}
+
+}  // namespace tarvo

@@ -1,0 +1,121 @@
+#pragma once
+// The connection lifecycle of a signed-in session: connect and dial, the
+// watchdog link, the keepalive cycle with its verdicts and reconnects, and
+// the hang-up. Portable: it reaches the world only through ports.
+//
+// Threads stop cooperatively. Every worker is a std::jthread; every pause,
+// request and wait honours its stop token; and a worker applies each effect
+// (a control change, a flag, a hang-up, a request) only through Effect(),
+// which takes the gate that the hang-up takes to stop the workers. So once
+// a worker has been stopped it changes nothing. The window's thread never
+// waits for a worker: stopped workers are joined on the hang-up worker.
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <stop_token>
+#include <string>
+#include <thread>
+
+#include "client/protocol/http_transport.h"
+#include "client/session/session_ports.h"
+
+namespace tarvo {
+
+// The session window's members that its workers share.
+struct SessionState {
+  std::wstring m_strRandCode;
+  std::wstring m_strDaysLeft;
+  std::wstring m_strAppFolder;
+  std::wstring m_strVpnServer;
+  std::wstring m_strVpnUser;
+  std::wstring m_strVpnPassword;
+  std::atomic<int> m_bConnected{0};
+  std::atomic<int> m_bServiceUnused{1};
+};
+
+struct SessionPorts {
+  std::shared_ptr<HttpTransport> http;
+  std::shared_ptr<VpnDialer> dialer;
+  std::shared_ptr<WatchdogProbe> watchdog;
+  std::shared_ptr<Clock> clock;
+  std::shared_ptr<SessionView> view;
+};
+
+// Timing of the workers.
+struct SessionTiming {
+  static constexpr std::chrono::milliseconds kAfterJoinRequest{100};
+  static constexpr std::chrono::milliseconds kLinkPeriod{1000};
+  static constexpr std::chrono::milliseconds kStartPause{1000};
+  static constexpr std::chrono::milliseconds kAddressPoll{10};
+  static constexpr std::chrono::milliseconds kCyclePause{3000};
+  static constexpr std::chrono::milliseconds kRetryPause{1000};
+  static constexpr std::chrono::milliseconds kRedialPause{1000};
+  static constexpr std::chrono::milliseconds kAddressLossPause{1000};
+  static constexpr int kRetriesBeforeReconnect = 60;
+  static constexpr int kAddressLossPauses = 3;
+};
+
+// The one-letter key of the join request.
+inline constexpr std::wstring_view kJoinKey = L"w";
+
+class ConnectionController : public SessionState, public std::enable_shared_from_this<ConnectionController> {
+ public:
+  explicit ConnectionController(SessionPorts ports);
+  ~ConnectionController();
+  ConnectionController(const ConnectionController&) = delete;
+  ConnectionController& operator=(const ConnectionController&) = delete;
+
+  // Window's thread. Join request, then DialThread.
+  void ConnectButton();
+  // Window's thread. The leave notice; its reply is ignored.
+  void LeaveNotice();
+  // Window's thread. Starts HangUpThread; returns at once.
+  void StartHangUp();
+
+  // Stops every worker for good (the window is going away): none of them
+  // has any further effect, and none is waited for.
+  void Shutdown();
+  // Tests: waits until every worker has ended.
+  void JoinWorkers();
+
+  ConnHandle RasConnHandle() const { return rasConnHandle_.load(); }
+
+ private:
+  using Worker = void (ConnectionController::*)(std::stop_token);
+  void StartWorker(std::jthread& slot, Worker body);
+
+  // Runs `effect` unless `stop` was requested; false when it was.
+  bool Effect(std::stop_token stop, const std::function<void()>& effect);
+
+  std::wstring Request(std::wstring_view pathAndQuery, std::stop_token stop);
+  int DialVpnEntry(std::stop_token stop);
+  void HangUpConnection();
+
+  void DialThread(std::stop_token stop);
+  void WatchdogLinkThread(std::stop_token stop);
+  void KeepaliveThread(std::stop_token stop);
+  void HangUpThread(std::stop_token stop);
+
+  // Keepalive steps; false when the thread was stopped.
+  bool WaitForAddress(std::stop_token stop);
+  bool ConfirmTunnel(std::stop_token stop);
+  bool ShowAddress(std::stop_token stop);
+  bool ReconnectProcedure(std::stop_token stop);
+  void ExpiryProcedure(std::stop_token stop);
+  void DuplicateProcedure(std::stop_token stop);
+  void MaintenanceProcedure(std::stop_token stop);
+
+  SessionPorts ports_;
+  std::atomic<ConnHandle> rasConnHandle_{0};
+  std::recursive_mutex gate_;
+  std::jthread m_pDialThread;
+  std::jthread m_pLinkThread;
+  std::jthread m_pKeepaliveThread;
+  std::jthread m_pHangUpThread;
+  bool shutDown_ = false;
+};
+
+}  // namespace tarvo

@@ -1,0 +1,266 @@
+#include "client/session/connection_controller.h"
+
+#include <gtest/gtest.h>
+
+#include "client/protocol/scramble.h"
+#include "session_fakes.h"
+
+namespace tarvo {
+namespace {
+
+using testing::EventLog;
+using testing::FakeClock;
+using testing::FakeDialer;
+using testing::FakeTransport;
+using testing::FakeWatchdog;
+using testing::RecordingView;
+
+const std::wstring kJoinReply = UnscrambleText(L"vpn.example,vpnuser,secret");
+
+std::wstring Status(const std::wstring& payload) { return L"<startCODE>" + payload + L"<endCODE>"; }
+
+class ConnectionControllerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    http = std::make_shared<FakeTransport>(log);
+    dialer = std::make_shared<FakeDialer>(log);
+    watchdog = std::make_shared<FakeWatchdog>();
+    clock = std::make_shared<FakeClock>();
+    view = std::make_shared<RecordingView>(log);
+    session = std::make_shared<ConnectionController>(SessionPorts{http, dialer, watchdog, clock, view});
+    session->m_strRandCode = L"CODE1";
+    session->m_strAppFolder = L"C:\\Tarvo";
+    http->Fallback(L"leave", L"OK");  // replies the session ignores
+    http->Fallback(L"leave-notice", L"OK");
+  }
+  void TearDown() override {
+    session->Shutdown();
+  }
+
+  // Connects and waits until the tunnel is confirmed.
+  void Connect() {
+    http->Script(L"join", {kJoinReply});
+    http->Script(L"ping", {L"0"});
+    session->ConnectButton();
+    ASSERT_TRUE(log.WaitFor(L"enable disconnect"));
+  }
+
+  void HangUpAndJoin() {
+    session->StartHangUp();
+    session->JoinWorkers();
+  }
+
+  EventLog log;
+  std::shared_ptr<FakeTransport> http;
+  std::shared_ptr<FakeDialer> dialer;
+  std::shared_ptr<FakeWatchdog> watchdog;
+  std::shared_ptr<FakeClock> clock;
+  std::shared_ptr<RecordingView> view;
+  std::shared_ptr<ConnectionController> session;
+};
+
+TEST_F(ConnectionControllerTest, ConnectDialsConfirmsAndFollowsTheDays) {
+  http->Script(L"status", {Status(L"43200"), Status(L"1439")});
+  Connect();
+  EXPECT_EQ(dialer->lastUser(), L"vpnuser");
+  EXPECT_EQ(session->m_strVpnServer, L"vpn.example");
+  EXPECT_EQ(session->m_strVpnPassword, L"secret");
+  EXPECT_EQ(session->m_bConnected, 1);
+  ASSERT_TRUE(log.WaitFor(L"label days 0일"));
+  EXPECT_LT(log.IndexOf(L"label days 30일"), log.IndexOf(L"label days 0일"));
+  // The address is shown in one step, followed by 17 blanks.
+  EXPECT_EQ(log.Count(L"label status! 10.8.0.1                 "), 1);
+  EXPECT_LT(log.IndexOf(L"label status 접속중입니다."), log.IndexOf(L"dial 1"));
+  EXPECT_LT(log.IndexOf(L"disable connect"), log.IndexOf(L"dial 1"));
+  HangUpAndJoin();
+}
+
+TEST_F(ConnectionControllerTest, JoinReplyZeroMeansNoServiceAndNoDial) {
+  http->Script(L"join", {L"0"});
+  session->ConnectButton();
+  session->JoinWorkers();
+  const std::wstring blank(27, L' ');
+  const std::vector<std::wstring> expected = {
+      L"label status 접속중입니다.", L"request join",       L"disable connect",
+      L"disable disconnect",        L"label status! " + blank, L"label fixedip! " + blank,
+      L"label status! 서비스 미사용", L"label days 서비스 미사용",
+  };
+  EXPECT_EQ(log.Events(), expected);
+  EXPECT_EQ(session->m_bServiceUnused, 1);
+  EXPECT_EQ(session->m_bConnected, 0);
+}
+
+TEST_F(ConnectionControllerTest, FailedDialShowsItsNumberAndReleasesTheAttempt) {
+  http->Script(L"join", {kJoinReply});
+  dialer->ScriptDials({691});
+  session->ConnectButton();
+  ASSERT_TRUE(log.WaitFor(L"enable connect"));
+  session->JoinWorkers();
+  EXPECT_EQ(log.Count(L"label status 691 오류"), 1);
+  EXPECT_EQ(log.Count(L"hangup 1"), 1);
+  EXPECT_EQ(log.Count(L"enable disconnect"), 0);
+  EXPECT_EQ(session->m_bConnected, 0);
+}
+
+TEST_F(ConnectionControllerTest, SixtyOneFailedStatusRequestsReconnect) {
+  Connect();
+  std::vector<std::wstring> failures(61, L"junk");
+  http->Script(L"status", failures);
+  http->Script(L"ping", {L"0", L"0"});  // the reconnect's ping wait, then its confirmation
+  http->Fallback(L"status", Status(L"2880"));
+  ASSERT_TRUE(log.WaitFor(L"label status 재접속중입니다."));
+  ASSERT_TRUE(log.WaitFor(L"label days 2일"));
+  EXPECT_EQ(log.Count(L"dial 2"), 1);
+  EXPECT_EQ(log.Count(L"label status 10.8.0.2                 "), 1);  // two steps this time
+  EXPECT_LT(log.IndexOf(L"hangup 1"), log.IndexOf(L"dial 2"));
+  HangUpAndJoin();
+}
+
+TEST_F(ConnectionControllerTest, AValidReplyAtTheSixtiethRetryDoesNotReconnect) {
+  Connect();
+  std::vector<std::wstring> replies(60, Status(L"error"));  // the first and 59 retries
+  replies.push_back(Status(L"2880"));
+  http->Script(L"status", replies);
+  ASSERT_TRUE(log.WaitFor(L"label days 2일"));
+  EXPECT_EQ(log.Count(L"label status 재접속중입니다."), 0);
+  EXPECT_EQ(log.CountPrefix(L"dial "), 1);
+  HangUpAndJoin();
+}
+
+TEST_F(ConnectionControllerTest, TunnelConfirmedAfterOneRedial) {
+  http->Script(L"join", {kJoinReply});
+  http->Script(L"ping", {L"1", L"0"});
+  session->ConnectButton();
+  ASSERT_TRUE(log.WaitFor(L"enable disconnect"));
+  EXPECT_EQ(log.CountPrefix(L"dial "), 2);
+  EXPECT_LT(log.IndexOf(L"hangup 1"), log.IndexOf(L"dial 2"));
+  EXPECT_EQ(log.Count(L"label status! 10.8.0.2                 "), 1);
+  HangUpAndJoin();
+}
+
+TEST_F(ConnectionControllerTest, VerdictsRunTheirProceduresInOrder) {
+  struct Case {
+    std::wstring payload;
+    std::vector<std::wstring> tail;  // the events after the payload's status request
+    int connectedAfter;
+  };
+  const Case cases[] = {
+      {L"0",
+       {L"disable connect", L"disable disconnect", L"label days 기간만료", L"request leave", L"hangup 1",
+        L"message 기간이 만료되었습니다."},
+       0},
+      {L"OMG",
+       {L"request leave", L"invalidate erase", L"hangup 1",
+        L"message 고객님의 ID는 지금 다른 PC에서 접속중 입니다.\n현재 접속된 PC에서 종료됩니다.", L"quit"},
+       0},
+      {L"EXIT",
+       {L"label days 0일", L"hangup 1", L"message 서버 점검중입니다.\n잠시후에 다시 실행해 주세요.", L"quit"},
+       1},
+  };
+  for (const auto& c : cases) {
+    TearDown();
+    log.Clear();
+    SetUp();
+    Connect();
+    http->Script(L"status", {Status(c.payload)});
+    ASSERT_TRUE(log.WaitFor(c.tail.back()));
+    auto events = log.Events();
+    const int connected = session->m_bConnected;
+    HangUpAndJoin();  // maintenance leaves the flag set: the link thread runs until stopped
+    const int statusAt = log.IndexOf(L"request status");
+    ASSERT_GE(statusAt, 0);
+    events.erase(events.begin(), events.begin() + statusAt + 1);
+    EXPECT_EQ(events, c.tail) << std::string(c.payload.begin(), c.payload.end());
+    EXPECT_EQ(connected, c.connectedAfter);
+  }
+}
+
+TEST_F(ConnectionControllerTest, DaysAfterAReconnectComeFromTheCyclesStatusPayload) {
+  Connect();
+  dialer->LoseAddress();
+  http->Script(L"status", {Status(L"4320")});
+  http->Script(L"ping", {L"17", L"0", L"0"});  // a ping reply that reads like minutes must not count
+  ASSERT_TRUE(log.WaitFor(L"label days 3일"));
+  EXPECT_EQ(log.Count(L"label days 0일"), 0);
+  EXPECT_LT(log.IndexOf(L"label status 재접속중입니다."), log.IndexOf(L"label days 3일"));
+  HangUpAndJoin();
+}
+
+TEST_F(ConnectionControllerTest, HangUpStopsLinkThenKeepaliveThenHangsUpThenRestores) {
+  Connect();
+  session->LeaveNotice();
+  session->StartHangUp();
+  session->JoinWorkers();
+  const int notice = log.IndexOf(L"request leave-notice");
+  const int hangup = log.IndexOf(L"hangup 1");
+  ASSERT_GE(notice, 0);
+  EXPECT_LT(notice, hangup);
+  const std::vector<std::wstring> restore = {L"label status -",  L"enable connect", L"disable disconnect",
+                                             L"enable exit",     L"enable logout",  L"invalidate"};
+  auto events = log.Events();
+  ASSERT_GE(events.size(), restore.size());
+  EXPECT_EQ(std::vector<std::wstring>(events.end() - static_cast<long>(restore.size()), events.end()), restore);
+  EXPECT_LT(hangup, log.IndexOf(L"label status -"));
+  EXPECT_EQ(session->m_bConnected, 0);
+}
+
+TEST_F(ConnectionControllerTest, HangUpWhenNotConnectedOnlyRestoresTheWindow) {
+  session->StartHangUp();
+  session->JoinWorkers();
+  EXPECT_EQ(log.CountPrefix(L"hangup"), 0);
+  EXPECT_EQ(log.Count(L"label status -"), 1);
+}
+
+TEST_F(ConnectionControllerTest, DisconnectDuringAReconnectStopsAllDialling) {
+  Connect();
+  dialer->LoseAddress();
+  http->Script(L"status", {Status(L"2880")});
+  // The server stays silent for the reconnect's ping wait: the thread waits there.
+  ASSERT_TRUE(log.WaitFor(L"label status 재접속중입니다."));
+  ASSERT_TRUE(log.WaitFor(L"request ping", 2));
+  HangUpAndJoin();
+  const int dialsBefore = log.CountPrefix(L"dial ");
+  http->Fallback(L"ping", L"0");
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(log.CountPrefix(L"dial "), dialsBefore);
+  EXPECT_EQ(log.Count(L"label status -"), 1);
+}
+
+TEST_F(ConnectionControllerTest, ADialThatReturnsAfterAHangUpHangsUpItsOwnConnectionOnly) {
+  http->Script(L"join", {kJoinReply});
+  dialer->HoldNextDial();
+  session->ConnectButton();
+  ASSERT_TRUE(log.WaitFor(L"dial 1"));
+  session->StartHangUp();  // the hang-up waits for the dial before it restores the window
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(log.Count(L"label status -"), 0);
+  dialer->Release();
+  session->JoinWorkers();
+  EXPECT_EQ(log.Count(L"hangup 1"), 1);
+  EXPECT_LT(log.IndexOf(L"dialled 1 rc 0"), log.IndexOf(L"hangup 1"));
+  EXPECT_EQ(log.CountPrefix(L"request ping"), 0);  // no keepalive was started
+  EXPECT_EQ(log.Count(L"label status -"), 1);
+  EXPECT_EQ(session->m_bConnected, 0);
+}
+
+TEST_F(ConnectionControllerTest, AMissingWatchdogHangsUpAndEndsTheClient) {
+  watchdog->alive = false;
+  http->Script(L"join", {kJoinReply});
+  session->ConnectButton();
+  ASSERT_TRUE(log.WaitFor(L"app-exit"));
+  EXPECT_LT(log.IndexOf(L"hangup 1"), log.IndexOf(L"app-exit"));
+  HangUpAndJoin();
+}
+
+TEST_F(ConnectionControllerTest, ShutdownLeavesNoWorkerEffect) {
+  Connect();
+  const auto before = log.Events().size();
+  session->Shutdown();
+  http->Fallback(L"status", Status(L"0"));
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  for (std::size_t i = before; i < log.Events().size(); ++i)
+    EXPECT_EQ(log.Events()[i].rfind(L"request", 0), 0u) << "only a request already under way may be logged";
+}
+
+}  // namespace
+}  // namespace tarvo

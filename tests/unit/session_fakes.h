@@ -1,0 +1,244 @@
+#pragma once
+// Fakes of the session's ports that write one shared, ordered event log.
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "client/protocol/http_transport.h"
+#include "client/session/session_ports.h"
+
+namespace tarvo::testing {
+
+class EventLog {
+ public:
+  void Add(std::wstring event) {
+    std::lock_guard lock(mutex_);
+    events_.push_back(std::move(event));
+    changed_.notify_all();
+  }
+  void Clear() {
+    std::lock_guard lock(mutex_);
+    events_.clear();
+  }
+  std::vector<std::wstring> Events() const {
+    std::lock_guard lock(mutex_);
+    return events_;
+  }
+  int Count(const std::wstring& event) const {
+    std::lock_guard lock(mutex_);
+    int n = 0;
+    for (const auto& e : events_) n += e == event;
+    return n;
+  }
+  int CountPrefix(const std::wstring& prefix) const {
+    std::lock_guard lock(mutex_);
+    int n = 0;
+    for (const auto& e : events_) n += e.rfind(prefix, 0) == 0;
+    return n;
+  }
+  // Position of the first event equal to `event`, or -1.
+  int IndexOf(const std::wstring& event, int from = 0) const {
+    std::lock_guard lock(mutex_);
+    for (std::size_t i = static_cast<std::size_t>(from); i < events_.size(); ++i)
+      if (events_[i] == event) return static_cast<int>(i);
+    return -1;
+  }
+  // Waits (in real time) until `event` has been logged `times` times.
+  bool WaitFor(const std::wstring& event, int times = 1, std::chrono::seconds limit = std::chrono::seconds(20)) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, limit, [&] {
+      int n = 0;
+      for (const auto& e : events_) n += e == event;
+      return n >= times;
+    });
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<std::wstring> events_;
+};
+
+// Requests are named by what they ask for; each name has a queue of replies.
+// When a queue runs dry the request blocks like a server that does not
+// answer, until its stop token ends it (or `fallback` is set).
+class FakeTransport : public HttpTransport {
+ public:
+  explicit FakeTransport(EventLog& log) : log_(log) {}
+
+  static std::wstring NameOf(std::wstring_view url) {
+    const struct {
+      std::wstring_view needle, name;
+    } kinds[] = {
+        {L"/tarvo_plus/ping.php?key=ESC", L"leave-notice"}, {L"/tarvo_plus/ping.php", L"ping"},
+        {L"index.php?key=ESC", L"leave"},                    {L"index.php?rand_code=", L"status"},
+        {L"join.php", L"join"},
+    };
+    for (const auto& k : kinds)
+      if (url.find(k.needle) != std::wstring_view::npos) return std::wstring(k.name);
+    return L"other";
+  }
+
+  void Script(const std::wstring& name, std::vector<std::wstring> replies) {
+    std::lock_guard lock(mutex_);
+    for (auto& r : replies) queues_[name].push_back(std::move(r));
+    changed_.notify_all();
+  }
+  void Fallback(const std::wstring& name, std::wstring reply) {
+    std::lock_guard lock(mutex_);
+    fallback_[name] = std::move(reply);
+    changed_.notify_all();
+  }
+
+  RequestStatus Send(std::wstring& reply, std::wstring_view url, std::stop_token stop) override {
+    const std::wstring name = NameOf(url);
+    log_.Add(L"request " + name);
+    std::unique_lock lock(mutex_);
+    std::condition_variable_any& cv = changed_;
+    cv.wait(lock, stop, [&] { return !queues_[name].empty() || fallback_.count(name) > 0; });
+    if (stop.stop_requested()) return 12017;  // cancelled
+    if (!queues_[name].empty()) {
+      reply += queues_[name].front();
+      queues_[name].pop_front();
+    } else {
+      reply += fallback_[name];
+    }
+    return 0;
+  }
+
+ private:
+  EventLog& log_;
+  std::mutex mutex_;
+  std::condition_variable_any changed_;
+  std::map<std::wstring, std::deque<std::wstring>> queues_;
+  std::map<std::wstring, std::wstring> fallback_;
+};
+
+class FakeDialer : public VpnDialer {
+ public:
+  explicit FakeDialer(EventLog& log) : log_(log) {}
+
+  // Results of the next dials (0 when none is scripted).
+  void ScriptDials(std::vector<int> results) {
+    std::lock_guard lock(mutex_);
+    for (int r : results) results_.push_back(r);
+  }
+  // Makes the next dial block until Release() is called.
+  void HoldNextDial() { hold_ = true; }
+  void Release() {
+    std::lock_guard lock(mutex_);
+    hold_ = false;
+    released_.notify_all();
+  }
+  void LoseAddress() {
+    std::lock_guard lock(mutex_);
+    address_ = L"-";
+  }
+  std::wstring lastUser() {
+    std::lock_guard lock(mutex_);
+    return lastUser_;
+  }
+
+  int Dial(const DialRequest& request, ConnHandle& handle) override {
+    std::unique_lock lock(mutex_);
+    const ConnHandle mine = ++nextHandle_;
+    log_.Add(L"dial " + std::to_wstring(mine));
+    lastUser_ = request.user;
+    released_.wait(lock, [&] { return !hold_; });
+    handle = mine;
+    int rc = 0;
+    if (!results_.empty()) {
+      rc = results_.front();
+      results_.pop_front();
+    }
+    if (rc == 0) address_ = L"10.8.0." + std::to_wstring(mine);
+    log_.Add(L"dialled " + std::to_wstring(mine) + L" rc " + std::to_wstring(rc));
+    return rc;
+  }
+  void HangUp(ConnHandle handle) override {
+    std::lock_guard lock(mutex_);
+    log_.Add(L"hangup " + std::to_wstring(handle));
+    if (handle != 0 && address_ == L"10.8.0." + std::to_wstring(handle)) address_ = L"-";
+  }
+  std::wstring GetVpnAddress() override {
+    std::lock_guard lock(mutex_);
+    return address_;
+  }
+
+ private:
+  EventLog& log_;
+  std::mutex mutex_;
+  std::condition_variable released_;
+  std::deque<int> results_;
+  std::atomic<bool> hold_{false};
+  ConnHandle nextHandle_ = 0;
+  std::wstring address_ = L"-";
+  std::wstring lastUser_;
+};
+
+class FakeWatchdog : public WatchdogProbe {
+ public:
+  bool WatchdogAlive() override { return alive.load(); }
+  std::atomic<bool> alive{true};
+};
+
+// Real, stop-aware pauses scaled down a thousand times; adds up the time
+// the session asked for.
+class FakeClock : public Clock {
+ public:
+  bool Pause(std::stop_token stop, std::chrono::milliseconds duration) override {
+    asked_ += duration.count();
+    std::mutex m;
+    std::condition_variable_any cv;
+    std::unique_lock lock(m);
+    cv.wait_for(lock, stop, std::chrono::microseconds(duration.count()), [] { return false; });
+    return !stop.stop_requested();
+  }
+  long long asked() const { return asked_.load(); }
+
+ private:
+  std::atomic<long long> asked_{0};
+};
+
+class RecordingView : public SessionView {
+ public:
+  explicit RecordingView(EventLog& log) : log_(log) {}
+  static std::wstring Name(SessionLabel label) {
+    switch (label) {
+      case SessionLabel::FixedIp: return L"fixedip";
+      case SessionLabel::Status: return L"status";
+      default: return L"days";
+    }
+  }
+  static std::wstring Name(SessionButton button) {
+    switch (button) {
+      case SessionButton::Exit: return L"exit";
+      case SessionButton::Logout: return L"logout";
+      case SessionButton::Connect: return L"connect";
+      default: return L"disconnect";
+    }
+  }
+  void SetLabel(SessionLabel label, const std::wstring& text, bool oneStep) override {
+    log_.Add(L"label " + Name(label) + (oneStep ? L"!" : L"") + L" " + text);
+  }
+  void EnableButton(SessionButton button, bool enabled) override {
+    log_.Add(std::wstring(enabled ? L"enable " : L"disable ") + Name(button));
+  }
+  void Invalidate(bool erase) override { log_.Add(erase ? L"invalidate erase" : L"invalidate"); }
+  void ShowMessage(const std::wstring& text) override { log_.Add(L"message " + text); }
+  void QuitApplication() override { log_.Add(L"quit"); }
+  void ExitApplication() override { log_.Add(L"app-exit"); }
+
+ private:
+  EventLog& log_;
+};
+
+}  // namespace tarvo::testing
