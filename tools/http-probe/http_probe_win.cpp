@@ -40,6 +40,7 @@ int wmain(int argc, wchar_t** argv) {
       std::this_thread::sleep_for(std::chrono::milliseconds(_wtoi(argv[4])));
       worker.request_stop();
     }
+    worker.join();  // a jthread that is merely destroyed would be asked to stop first
   }
   const auto elapsed =
       std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count();

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "client/protocol/adapter_query.h"
+
+namespace tarvo {
+
+// The adapters as GetAdaptersInfo lists them; empty when the listing fails.
+std::vector<AdapterRecord> ListAdapters();
+
+std::wstring GetVpnAddress();
+std::wstring GetDefaultGateway();
+
+}  // namespace tarvo
