@@ -127,7 +127,7 @@ bool CapturingServer::process_and_close_socket(int sock) {
     };
     const auto idle = std::chrono::seconds(keep_alive_timeout_sec_);
     for (std::size_t i = 1; i <= keep_alive_max_count_ && !stopping_; ++i) {
-      if (!stream.WaitForRequest(idle)) break;
+      if (!stream.SkipBlankLines(idle)) break;
       stream.BeginRequest();
       bool closed = false;
       ok = process_request(stream, i == keep_alive_max_count_, closed, setup);

@@ -60,30 +60,44 @@ bool ConnectionStream::is_readable() const { return WaitForRequest(timeout_); }
 
 bool ConnectionStream::is_writable() const { return !dropped_ && WaitFor(POLLOUT, timeout_); }
 
+ssize_t ConnectionStream::Fill(std::chrono::milliseconds limit) {
+  if (!WaitForRequest(limit)) return -1;
+  ssize_t n;
+  if (ssl_) {
+    n = SSL_read(ssl_, buffer_, sizeof buffer_);
+    if (n <= 0) {
+      const int err = SSL_get_error(ssl_, static_cast<int>(n));
+      // A peer that closes without close_notify is taken as a plain end too.
+      return err == SSL_ERROR_ZERO_RETURN || (err == SSL_ERROR_SYSCALL && errno == 0) ? 0 : -1;
+    }
+  } else {
+    do n = ::recv(fd_, buffer_, sizeof buffer_, 0);
+    while (n < 0 && errno == EINTR);
+    if (n <= 0) return n;
+  }
+  pos_ = 0;
+  len_ = static_cast<std::size_t>(n);
+  return n;
+}
+
 ssize_t ConnectionStream::read(char* ptr, size_t size) {
   if (pos_ == len_) {
-    if (!WaitForRequest(timeout_)) return -1;
-    ssize_t n;
-    if (ssl_) {
-      n = SSL_read(ssl_, buffer_, sizeof buffer_);
-      if (n <= 0) {
-        const int err = SSL_get_error(ssl_, static_cast<int>(n));
-        // A peer that closes without close_notify is taken as a plain end too.
-        return err == SSL_ERROR_ZERO_RETURN || (err == SSL_ERROR_SYSCALL && errno == 0) ? 0 : -1;
-      }
-    } else {
-      do n = ::recv(fd_, buffer_, sizeof buffer_, 0);
-      while (n < 0 && errno == EINTR);
-      if (n <= 0) return n;
-    }
-    pos_ = 0;
-    len_ = static_cast<std::size_t>(n);
+    const ssize_t n = Fill(timeout_);
+    if (n <= 0) return n;
   }
   const std::size_t count = std::min(size, len_ - pos_);
   std::memcpy(ptr, buffer_ + pos_, count);
   if (head_.size() < kMaxHead) head_.append(buffer_ + pos_, std::min(count, kMaxHead - head_.size()));
   pos_ += count;
   return static_cast<ssize_t>(count);
+}
+
+bool ConnectionStream::SkipBlankLines(std::chrono::milliseconds idle) {
+  for (;;) {
+    if (pos_ == len_ && Fill(idle) <= 0) return false;
+    if (buffer_[pos_] != '\r' && buffer_[pos_] != '\n') return true;
+    ++pos_;
+  }
 }
 
 ssize_t ConnectionStream::write(const char* ptr, size_t size) {

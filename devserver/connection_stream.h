@@ -29,6 +29,9 @@ class ConnectionStream : public httplib::Stream {
   // True when the next request has begun to arrive (or the peer closed)
   // within `idle`.
   bool WaitForRequest(std::chrono::milliseconds idle) const;
+  // Passes over empty lines before a request line (RFC 9112 section 2.2 asks
+  // servers to ignore them); false when the connection ends or idles first.
+  bool SkipBlankLines(std::chrono::milliseconds idle);
   // Starts a new request: its head is captured from here on.
   void BeginRequest();
   const std::string& head() const { return head_; }
@@ -46,6 +49,8 @@ class ConnectionStream : public httplib::Stream {
 
  private:
   bool WaitFor(short events, std::chrono::milliseconds limit) const;
+  // Refills the empty buffer: its byte count, 0 at the end of the stream, -1 on error.
+  ssize_t Fill(std::chrono::milliseconds limit);
 
   int fd_;
   SSL* ssl_;

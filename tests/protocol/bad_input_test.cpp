@@ -92,5 +92,18 @@ TEST_F(BadInput, BrokenRequestsAndOtherMethodsAreAnsweredAndServingGoesOn) {
   EXPECT_EQ(Get("/tarvo_plus/ping.php").body, "0");
 }
 
+TEST_F(BadInput, EmptyLinesBetweenRequestsAreIgnored) {
+  // The client's header block ends with one line end more than HTTP needs.
+  const std::string first = "GET /tarvo_plus/ping.php HTTP/1.1\r\nHost: x\r\n\r\n\r\n";
+  const std::string second =
+      "GET /tarvo_app/index.php?v=q7d4x2m HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
+  const RawReply reply = RawExchange(server_->port(), first + second);
+  EXPECT_EQ(reply.status, 200);
+  EXPECT_TRUE(reply.bytes.ends_with("\r\n\r\n1.0.2.6,/tarvo_app/download/Tarvo_setup.exe")) << reply.bytes;
+  const Json::Array log = *Admin("GET", "/requests").json.AsArray();
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_EQ(*log[1].Get("request_line")->AsString(), "GET /tarvo_app/index.php?v=q7d4x2m HTTP/1.1");
+}
+
 }  // namespace
 }  // namespace tarvo::devserver::testing
