@@ -11,6 +11,10 @@
 #include "client/protocol/server_url.h"
 #include "client/protocol/url_encode.h"
 #include "client/res/resource.h"
+#include "client/protocol/http_transport_win.h"
+#include "client/session/ras_dialer_win.h"
+#include "client/session/session_view_win.h"
+#include "client/session/system_ports_win.h"
 
 namespace tarvo {
 namespace {
@@ -28,20 +32,13 @@ constexpr const wchar_t* kAccountPageKey = L"w";
 
 }  // namespace
 
-void SetLabelText(HWND label, const std::wstring& text, int spaces) {
-  SetWindowTextW(label, std::wstring(static_cast<std::size_t>(spaces), L' ').c_str());
-  SetWindowTextW(label, text.c_str());
-  HWND parent = GetParent(label);
-  RECT rc;
-  GetWindowRect(label, &rc);
-  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rc), 2);
-  RedrawWindow(parent, &rc, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-}
-
 main::main(HINSTANCE instance)
     : Dialog(instance, IDD_SESSION), m_hIcon(LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
 
 main::~main() {
+  // The workers are stopped, not waited for: none of them changes anything
+  // from now on.
+  if (m_session) m_session->Shutdown();
   if (m_fontLabels != nullptr) DeleteObject(m_fontLabels);
 }
 
@@ -57,8 +54,13 @@ BOOL main::OnInitDialog() {
   m_stcDays = Item(IDC_SESSION_DAYS);
   m_btnService.Attach(hwnd(), IDC_SESSION_SERVICE);
 
+  m_session = std::make_shared<ConnectionController>(
+      SessionPorts{std::make_shared<WinInetTransport>(), MakeVpnDialer(), std::make_shared<RegionWatchdogProbe>(),
+                   std::make_shared<SystemClock>(), std::make_shared<WindowSessionView>(hwnd())});
+  m_session->m_strAppFolder = ProgramFolder();
+
   SetWindowTextW(m_stcUserId, m_strUserId.c_str());
-  m_bConnected = 0;
+  m_session->m_bConnected = 0;
   SignInConfirm();
 
   LayOutButtons();
@@ -79,7 +81,6 @@ BOOL main::OnInitDialog() {
   SetClassLongPtrW(Item(IDC_SESSION_CONNECT), GCLP_HCURSOR,
                    reinterpret_cast<LONG_PTR>(LoadCursorW(nullptr, IDC_HAND)));
   EnableWindow(Item(IDC_SESSION_DISCONNECT), FALSE);
-  m_strAppFolder = ProgramFolder();
   return TRUE;
 }
 
@@ -96,10 +97,11 @@ void main::SignInConfirm() {
     return;
   }
 
-  m_strRandCode = confirm->randCode;
-  m_strDaysLeft = confirm->minutesLeft;
+  ConnectionController& session = *m_session;
+  session.m_strRandCode = confirm->randCode;
+  session.m_strDaysLeft = confirm->minutesLeft;
   if (confirm->serviceUnused) {
-    m_bServiceUnused = 1;
+    session.m_bServiceUnused = 1;
     EnableWindow(Item(IDC_SESSION_CONNECT), FALSE);
     EnableWindow(Item(IDC_SESSION_DISCONNECT), FALSE);
     SetLabelText(m_stcFixedIp, L"서비스 미사용");
@@ -107,9 +109,9 @@ void main::SignInConfirm() {
     SkinServiceButton(false);
     return;
   }
-  m_bServiceUnused = 0;
-  m_strDaysLeft = DaysLeftText(confirm->days);
-  SetLabelText(m_stcDays, m_strDaysLeft);
+  session.m_bServiceUnused = 0;
+  session.m_strDaysLeft = DaysLeftText(confirm->days);
+  SetLabelText(m_stcDays, session.m_strDaysLeft);
   SkinServiceButton(true);
 }
 
@@ -176,6 +178,18 @@ bool main::OnCommand(WORD id, WORD /*code*/, HWND /*control*/) {
     case IDC_SESSION_MINIMIZE:
       ShowWindow(hwnd(), SW_MINIMIZE);
       return true;
+    case IDC_SESSION_EXIT:
+      ExitButton();
+      return true;
+    case IDC_SESSION_LOGOUT:
+      LogoutButton();
+      return true;
+    case IDC_SESSION_CONNECT:
+      m_session->ConnectButton();
+      return true;
+    case IDC_SESSION_DISCONNECT:
+      DisconnectButton();
+      return true;
     case IDC_SESSION_SETTINGS:
       return true;  // the settings window comes with its own change
     case IDC_SESSION_SERVICE:
@@ -213,6 +227,36 @@ void main::ServiceButton() {
   ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOW);
 }
 
+void main::DisableSessionButtons() {
+  for (int id : {IDC_SESSION_EXIT, IDC_SESSION_LOGOUT, IDC_SESSION_CONNECT, IDC_SESSION_DISCONNECT})
+    EnableWindow(Item(id), FALSE);
+}
+
+void main::DisconnectButton() {
+  DisableSessionButtons();
+  m_session->LeaveNotice();
+  m_session->StartHangUp();
+}
+
+void main::LogoutButton() {
+  InvalidateRect(hwnd(), nullptr, TRUE);
+  DisableSessionButtons();
+  m_session->LeaveNotice();
+  m_session->StartHangUp();
+  auto login = std::make_unique<CtarvoDlg>(instance());
+  if (login->CreateModeless(hwnd())) ShowWindow(login->hwnd(), SW_SHOW);
+  m_logins.push_back(std::move(login));
+  ShowWindow(hwnd(), SW_HIDE);
+}
+
+void main::ExitButton() {
+  if (MessageBoxW(hwnd(), L"Tarvo을 종료하시겠습니까?", L"Tarvo", MB_YESNO) != IDYES) return;
+  m_session->LeaveNotice();
+  m_session->StartHangUp();
+  Sleep(1500);  // lets the hang-up stop the workers and drop the tunnel first
+  PostMessageW(hwnd(), WM_QUIT, 0, 0);
+}
+
 void main::OnCancel() {
   if (m_bModeless)
     ShowWindow(hwnd(), SW_HIDE);
@@ -230,6 +274,9 @@ bool main::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
     case WM_SIZE:
       ApplyShape();
       return false;
+    case WM_SESSION_UPDATE:
+      WindowSessionView::RunPosted(lParam);
+      return true;
     case WM_LBUTTONDOWN:
       if (GET_Y_LPARAM(lParam) < kDragAreaHeight) {
         POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -243,7 +290,7 @@ bool main::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
       auto dc = reinterpret_cast<HDC>(wParam);
       SetBkMode(dc, TRANSPARENT);
       if (id == IDC_SESSION_FIXED_IP)
-        SetTextColor(dc, m_bServiceUnused == 1 ? kOrange : kTeal);
+        SetTextColor(dc, m_session->m_bServiceUnused == 1 ? kOrange : kTeal);
       else
         SetTextColor(dc, kGrey);
       result = reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH));

@@ -2,10 +2,12 @@
 // The session window: the account after sign-in, the connection buttons and
 // the two web panes.
 
-#include <atomic>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "client/controls/skin_button_win.h"
+#include "client/session/connection_controller.h"
 #include "common/window/bitmap_background_win.h"
 #include "common/window/dialog_win.h"
 
@@ -21,18 +23,9 @@ class main : public Dialog {
   std::wstring m_strPassword;
   bool m_bAppMainWindow = false;
 
-  // Written while the window opens.
-  std::wstring m_strRandCode;
-  std::wstring m_strDaysLeft;
-  std::wstring m_strAppFolder;
-
-  std::wstring m_strVpnServer;
-  std::wstring m_strVpnUser;
-  std::wstring m_strVpnPassword;
-
-  // Shared with the session's worker threads.
-  std::atomic<int> m_bConnected{0};
-  std::atomic<int> m_bServiceUnused{1};
+  // The session code, the account's days, the VPN fields and the flags the
+  // workers share live in the connection controller, made when the window opens.
+  std::shared_ptr<ConnectionController> m_session;
 
  protected:
   BOOL OnInitDialog() override;
@@ -50,6 +43,10 @@ class main : public Dialog {
   void ExpandButton();
   void CollapseButton();
   void ServiceButton();
+  void DisconnectButton();
+  void LogoutButton();
+  void ExitButton();
+  void DisableSessionButtons();
   void ApplyShape();
 
   HICON m_hIcon;
@@ -72,10 +69,9 @@ class main : public Dialog {
   HWND m_stcUserId = nullptr;
   HWND m_stcStatus = nullptr;
   HWND m_stcDays = nullptr;
-};
 
-// Changes a label in two steps, a run of spaces and then the text, and
-// repaints the parent's background under it (the labels are transparent).
-void SetLabelText(HWND label, const std::wstring& text, int spaces = 27);
+  // Login windows opened by logout; they live as long as this window.
+  std::vector<std::unique_ptr<class CtarvoDlg>> m_logins;
+};
 
 }  // namespace tarvo

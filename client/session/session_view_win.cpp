@@ -1,0 +1,78 @@
+#include "client/session/session_view_win.h"
+
+#include "client/app/app_window_win.h"
+#include "client/res/resource.h"
+#include "common/window/dialog_win.h"
+
+namespace tarvo {
+namespace {
+
+int LabelId(SessionLabel label) {
+  switch (label) {
+    case SessionLabel::FixedIp: return IDC_SESSION_FIXED_IP;
+    case SessionLabel::Status: return IDC_SESSION_STATUS;
+    case SessionLabel::Days:
+    default: return IDC_SESSION_DAYS;
+  }
+}
+
+int ButtonId(SessionButton button) {
+  switch (button) {
+    case SessionButton::Exit: return IDC_SESSION_EXIT;
+    case SessionButton::Logout: return IDC_SESSION_LOGOUT;
+    case SessionButton::Connect: return IDC_SESSION_CONNECT;
+    case SessionButton::Disconnect:
+    default: return IDC_SESSION_DISCONNECT;
+  }
+}
+
+}  // namespace
+
+void SetLabelText(HWND label, const std::wstring& text, bool oneStep) {
+  if (!oneStep) SetWindowTextW(label, std::wstring(27, L' ').c_str());
+  SetWindowTextW(label, text.c_str());
+  HWND parent = GetParent(label);
+  RECT rc;
+  GetWindowRect(label, &rc);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rc), 2);
+  RedrawWindow(parent, &rc, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void WindowSessionView::OnWindowThread(std::function<void()> change) {
+  if (GetWindowThreadProcessId(window_, nullptr) == GetCurrentThreadId()) {
+    change();
+    return;
+  }
+  auto* posted = new std::function<void()>(std::move(change));
+  if (!PostMessageW(window_, WM_SESSION_UPDATE, 0, reinterpret_cast<LPARAM>(posted))) delete posted;
+}
+
+void WindowSessionView::RunPosted(LPARAM closure) {
+  std::unique_ptr<std::function<void()>> change(reinterpret_cast<std::function<void()>*>(closure));
+  (*change)();
+}
+
+void WindowSessionView::SetLabel(SessionLabel label, const std::wstring& text, bool oneStep) {
+  HWND window = window_;
+  OnWindowThread([=] { SetLabelText(GetDlgItem(window, LabelId(label)), text, oneStep); });
+}
+
+void WindowSessionView::EnableButton(SessionButton button, bool enabled) {
+  HWND window = window_;
+  OnWindowThread([=] { EnableWindow(GetDlgItem(window, ButtonId(button)), enabled); });
+}
+
+void WindowSessionView::Invalidate(bool erase) {
+  HWND window = window_;
+  OnWindowThread([=] { InvalidateRect(window, nullptr, erase); });
+}
+
+void WindowSessionView::ShowMessage(const std::wstring& text) { ShowAppMessage(window_, text); }
+
+void WindowSessionView::QuitApplication() { PostQuitToMainWindow(); }
+
+void WindowSessionView::ExitApplication() {
+  if (HWND main = AppMainWindow()) PostMessageW(main, WM_COMMAND, ID_APP_EXIT, 0);
+}
+
+}  // namespace tarvo
