@@ -37,6 +37,7 @@ bool CTarvoRCApp::InitInstance() {
   CreateLivenessRegion(WatchdogRegionName, WatchdogToken);
 
   CTarvoRCDlg dialog(instance_);
+  dialog.RunHidden();
   dialog.RunModal(nullptr);
   return false;
 }

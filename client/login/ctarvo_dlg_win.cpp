@@ -52,6 +52,9 @@ CtarvoDlg::~CtarvoDlg() {
 
 BOOL CtarvoDlg::OnInitDialog() {
   if (m_bAppMainWindow) SetAppMainWindow(hwnd());
+  // The title is set here rather than in the template, where it would bring
+  // a system title bar with it; the window draws its own.
+  SetWindowTextW(hwnd(), std::wstring(AppName).c_str());
   SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
   SetFocus(Item(IDC_LOGIN_USER_ID));

@@ -26,6 +26,10 @@ INT_PTR Dialog::RunModal(HWND owner) {
   const bool ownerWasEnabled = owner != nullptr && IsWindowEnabled(owner);
   if (!CreateModeless(owner)) return -1;
   if (ownerWasEnabled) EnableWindow(owner, FALSE);
+  if (showOnRun_ && !endModal_ && hwnd_ != nullptr && !IsWindowVisible(hwnd_)) {
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    UpdateWindow(hwnd_);
+  }
 
   MSG msg;
   while (!endModal_) {

@@ -17,10 +17,12 @@ class Dialog {
   Dialog(const Dialog&) = delete;
   Dialog& operator=(const Dialog&) = delete;
 
-  // Creates the window and runs its own message loop until EndModal (or a
-  // WM_QUIT) ends it. The owner is disabled meanwhile. Windows whose template
-  // is not visible stay hidden unless they show themselves.
+  // Creates the window, shows it (unless created hidden, or already ended
+  // during its initialisation) and runs its own message loop until EndModal
+  // (or a WM_QUIT) ends it. The owner is disabled meanwhile.
   INT_PTR RunModal(HWND owner = nullptr);
+  // A window that must never be shown (a hidden program's message window).
+  void RunHidden() { showOnRun_ = false; }
   // Creates the window and returns; the caller's loop must pass messages
   // through PreTranslateMessage (the modal loop of the top window does).
   bool CreateModeless(HWND parent);
@@ -55,6 +57,7 @@ class Dialog {
   UINT templateId_;
   HWND hwnd_ = nullptr;
   bool modal_ = false;
+  bool showOnRun_ = true;
   bool endModal_ = false;
   INT_PTR modalResult_ = IDCANCEL;
 };
