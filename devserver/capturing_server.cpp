@@ -123,6 +123,11 @@ bool CapturingServer::process_and_close_socket(int sock) {
     ConnectionStream stream(sock, ssl, kIoTimeout, stopping_);
     current = &stream;
     const auto setup = [&](httplib::Request& req) {
+      // Without Content-Length or Transfer-Encoding a request has no body
+      // (RFC 9112 section 6.3); the library would wait for one instead, and
+      // "curl -X POST" sends neither.
+      if (!req.has_header("Content-Length") && !req.has_header("Transfer-Encoding"))
+        req.set_header("Content-Length", "0");
       if (requestHook_) requestHook_(stream, req);
     };
     const auto idle = std::chrono::seconds(keep_alive_timeout_sec_);

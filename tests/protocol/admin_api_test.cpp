@@ -6,6 +6,7 @@
 
 #include "client/protocol/url_encode.h"
 #include "devserver/text_codec.h"
+#include "raw_http.h"
 #include "server_fixture.h"
 
 namespace tarvo::devserver::testing {
@@ -85,6 +86,14 @@ TEST_F(AdminApiTest, UnknownEndpointsAnswerJson) {
   const AdminReply reply = Admin("GET", "/nothing");
   EXPECT_EQ(reply.status, 404);
   EXPECT_TRUE(reply.json.Get("error"));
+}
+
+TEST_F(AdminApiTest, PostWithoutABodyNeedsNoContentLength) {
+  // What "curl -X POST URL" sends.
+  const RawReply reply = RawExchange(server_->adminPort(),
+                                     "POST /reset HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
+  EXPECT_EQ(reply.status, 200);
+  EXPECT_EQ(reply.body, "{\"reset\":true}\n");
 }
 
 class SeededAdmin : public ServerFixture {
