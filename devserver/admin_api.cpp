@@ -5,6 +5,8 @@
 #include "devserver/admin_json.h"
 #include "devserver/json.h"
 #include "devserver/request_target.h"
+#include "devserver/text_codec.h"
+#include "client/protocol/ansi_codepage.h"
 
 namespace tarvo::devserver {
 namespace {
@@ -106,6 +108,24 @@ void AdminApi::Register(httplib::Server& server) {
     Json list = Json::Array{};
     for (const VpnCredential& c : state_.sessions.VpnCredentials()) list.Push(VpnCredentialJson(c));
     Reply(res, 200, list);
+  });
+
+  // The simulated remote access of the client's test builds asks here whether
+  // a dial carries the credentials the last join handed out to that user.
+  // Plain text: "0" (connected) or the remote-access error "691". The values
+  // come percent-encoded in the client's code page (CP949).
+  server.Get("/vpn-dial", [this](const httplib::Request& req, httplib::Response& res) {
+    const auto param = [&](const char* name) { return ToUtf8(FromAnsi(req.get_param_value(name))); };
+    const std::string server = param("server");
+    const std::string user = param("user");
+    const std::string password = param("password");
+    const VpnCredential* latest = nullptr;
+    const auto issued = state_.sessions.VpnCredentials();
+    for (const VpnCredential& c : issued)
+      if (c.user == user && (latest == nullptr || c.issuedMs >= latest->issuedMs)) latest = &c;
+    const bool ok = latest != nullptr && latest->server == server && latest->password == password;
+    res.status = 200;
+    res.set_content(ok ? "0" : "691", "text/plain");
   });
 
   server.Get("/faults", [this](const httplib::Request&, httplib::Response& res) {

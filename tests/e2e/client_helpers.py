@@ -41,3 +41,133 @@ def session_window(driver, timeout_ms=15000) -> dict:
         if time.monotonic() > deadline:
             raise AssertionError("no session window")
         time.sleep(0.2)
+
+
+# ---------------------------------------------------------------------------
+# Steps and state shared by the client's tests
+
+import shutil
+import subprocess
+from pathlib import Path, PureWindowsPath
+
+from harness_wine import WINE
+
+RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
+SIM_FOLDER = PureWindowsPath(r"C:\tarvo-sim")
+
+
+def wine(machine, *args: str, check: bool = False) -> subprocess.CompletedProcess:
+    return subprocess.run([WINE, *args], env=machine.session.env(), capture_output=True, timeout=60, check=check,
+                          cwd=str(machine.program_dir))
+
+
+def run_value(machine) -> str | None:
+    """The data of the Run value "Tarvo", or None when there is none."""
+    done = wine(machine, "reg", "query", RUN_KEY, "/v", "Tarvo")
+    for line in done.stdout.decode("utf-8", errors="replace").splitlines():
+        parts = line.strip().split(None, 2)
+        if len(parts) == 3 and parts[0] == "Tarvo" and parts[1] == "REG_SZ":
+            return parts[2]
+    return None
+
+
+def cookie_files(machine) -> list[Path]:
+    return sorted(machine.session.host_path(r"C:\users").glob("*/**/Temp/TarvoCookie.txt"))
+
+
+def reset_client_state(machine) -> None:
+    """No saved preferences, no Run value, no simulated tunnel."""
+    for path in cookie_files(machine):
+        path.unlink()
+    wine(machine, "reg", "delete", RUN_KEY, "/v", "Tarvo", "/f")
+    shutil.rmtree(machine.session.host_path(SIM_FOLDER), ignore_errors=True)
+
+
+def start_client(machine, devserver=None):
+    if devserver is not None:
+        machine.env["TARVO_SIM_ADMIN_URL"] = devserver.admin_url
+    return machine.start_program(CLIENT)
+
+
+def login_window(driver, timeout_ms=20000) -> dict:
+    """The visible login window (the top-level window titled Tarvo with a password field)."""
+    deadline = time.monotonic() + timeout_ms / 1000
+    while True:
+        for window in driver.list_windows(TITLE, visible=True):
+            controls = driver.list_controls(hwnd=window["hwnd"])
+            if any(c.get("id") == LOGIN_PASSWORD for c in controls):
+                return window
+        if time.monotonic() > deadline:
+            raise AssertionError("no login window")
+        time.sleep(0.2)
+
+
+def sign_in(driver, user_id: str, password: str, boxes: tuple[bool, bool, bool] | None = None) -> dict:
+    """Types the id and password (and sets the three boxes) and presses sign-in."""
+    login = login_window(driver)
+    hwnd = login["hwnd"]
+    driver.set_text(TITLE, LOGIN_USER_ID, user_id, hwnd=hwnd)
+    driver.set_text(TITLE, LOGIN_PASSWORD, password, hwnd=hwnd)
+    if boxes is not None:
+        for control, wanted in zip((SAVE_ID, AUTO_LOGIN, RUN_AT_STARTUP), boxes):
+            if driver.checked(TITLE, control, hwnd=hwnd) != wanted:
+                driver.click(TITLE, control, hwnd=hwnd)
+                wait_until(lambda c=control: driver.checked(TITLE, c, hwnd=hwnd) == wanted)
+    driver.click(TITLE, LOGIN_SIGN_IN, hwnd=hwnd)
+    return login
+
+
+def label(driver, window: dict, control: int) -> str:
+    return driver.text(TITLE, control, hwnd=window["hwnd"])
+
+
+def wait_until(condition, timeout: float = 15.0, interval: float = 0.1, what: str = "condition"):
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise AssertionError(f"timed out waiting for {what}")
+        time.sleep(interval)
+
+
+def wait_label(driver, window: dict, control: int, predicate, timeout: float = 20.0) -> str:
+    """Waits until the label's text satisfies `predicate` (or equals it, for a str)."""
+    check = (lambda t: t == predicate) if isinstance(predicate, str) else predicate
+    seen = []
+
+    def current():
+        text = label(driver, window, control)
+        seen[:] = [text]
+        return text if check(text) else None
+
+    try:
+        return wait_until(current, timeout=timeout, what=f"label {control}")
+    except AssertionError:
+        raise AssertionError(f"label {control} reads {seen[0] if seen else None!r}") from None
+
+
+def colors_in(machine, label: str, window: dict, rect: tuple[int, int, int, int]) -> dict[str, int]:
+    """The colours (as "RRGGBB") and their pixel counts inside `rect` (client
+    pixels of `window`), from a screenshot of that window."""
+    png = machine.screenshot(label, hwnd=window["hwnd"])
+    x, y, w, h = rect
+    done = subprocess.run(["convert", str(png), "-crop", f"{w}x{h}+{x}+{y}", "+repage", "-format", "%c",
+                           "histogram:info:-"], capture_output=True, check=True, timeout=60)
+    colors: dict[str, int] = {}
+    for line in done.stdout.decode().splitlines():
+        count, _, rest = line.strip().partition(":")
+        if "#" in rest:
+            colors[rest.split("#", 1)[1][:6].upper()] = int(count)
+    return colors
+
+
+def has_color_near(colors: dict[str, int], rgb: tuple[int, int, int], tolerance: int = 40, at_least: int = 3) -> bool:
+    r0, g0, b0 = rgb
+    total = 0
+    for hexcolor, count in colors.items():
+        r, g, b = int(hexcolor[0:2], 16), int(hexcolor[2:4], 16), int(hexcolor[4:6], 16)
+        if abs(r - r0) + abs(g - g0) + abs(b - b0) <= tolerance:
+            total += count
+    return total >= at_least

@@ -557,6 +557,14 @@ class Driver:
     def enabled(self, title, control_id, **filters) -> bool:
         return self.run("enabled", title, control_id, *_window_options(**filters)) == "true"
 
+    def checked(self, title, control_id, **filters) -> bool:
+        return self.run("checked", title, control_id, *_window_options(**filters)) == "true"
+
+    def rect(self, title, control_id, **filters) -> tuple[int, int, int, int]:
+        """x, y, width, height of a control in its window's client pixels."""
+        x, y, w, h = (int(v) for v in self.run("rect", title, control_id, *_window_options(**filters)).split())
+        return x, y, w, h
+
     def visible(self, title, control_id, **filters) -> bool:
         return self.run("visible", title, control_id, *_window_options(**filters)) == "true"
 

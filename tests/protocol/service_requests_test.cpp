@@ -110,6 +110,29 @@ TEST_F(ServiceRequests, JoinReplyScramblesToTheCredentialsIssuedForTheSession) {
   EXPECT_NE(passwords[0], passwords[1]) << "each join issues a new VPN password";
 }
 
+TEST_F(ServiceRequests, DialCheckAcceptsOnlyTheLastIssuedCredentials) {
+  PutAccount("홍길동", "비밀번호1", 600);
+  const std::string code = Confirm(L"홍길동", L"비밀번호1");
+  ASSERT_EQ(Get("/tarvo_app/join.php?k=w&rand_code=" + code).status, 200);
+  const Json first = Admin("GET", "/vpn-credentials").json.AsArray()->back();
+  ASSERT_EQ(Get("/tarvo_app/join.php?k=w&rand_code=" + code).status, 200);
+  const Json last = Admin("GET", "/vpn-credentials").json.AsArray()->back();
+
+  // What the simulated dialer sends: each value percent-encoded in CP949.
+  const auto dial = [&](const Json& c, const std::string& password) {
+    const auto enc = [](const std::string& utf8) { return ToUtf8(UrlEncodeAnsi(*FromUtf8(utf8))); };
+    httplib::Client admin("127.0.0.1", server_->adminPort());
+    admin.set_url_encode(false);
+    const std::string path = "/vpn-dial?server=" + enc(*c.Get("server")->AsString()) +
+                             "&user=" + enc(*c.Get("user")->AsString()) + "&password=" + enc(password);
+    const httplib::Result reply = admin.Get(path.c_str());
+    return reply ? reply->body : std::string("no reply");
+  };
+  EXPECT_EQ(dial(last, *last.Get("password")->AsString()), "0");
+  EXPECT_EQ(dial(first, *first.Get("password")->AsString()), "691");  // replaced by the later join
+  EXPECT_EQ(dial(last, "wrong"), "691");
+}
+
 TEST_F(ServiceRequests, JoinWithoutServiceTimeAnswersZero) {
   PutAccount("expired", "pw", 0);
   const std::string code = Confirm(L"expired", L"pw");

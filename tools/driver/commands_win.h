@@ -20,6 +20,8 @@ int TextCommand(const Args& args);
 int SetTextCommand(const Args& args);
 int ClickCommand(const Args& args);
 int EnabledCommand(const Args& args);
+int CheckedCommand(const Args& args);
+int RectCommand(const Args& args);
 int VisibleCommand(const Args& args);
 
 // Message boxes.

@@ -129,6 +129,26 @@ int EnabledCommand(const Args& words) {
   return 0;
 }
 
+int CheckedCommand(const Args& words) {
+  const CommandLine args(words, WindowValueOptions(), WindowFlags());
+  args.ExpectAtMost(2);
+  const LRESULT state = SendMessageW(FindControl(args).hwnd, BM_GETCHECK, 0, 0);
+  PrintLine(state == BST_CHECKED ? "true" : "false");
+  return 0;
+}
+
+int RectCommand(const Args& words) {
+  const CommandLine args(words, WindowValueOptions(), WindowFlags());
+  args.ExpectAtMost(2);
+  const Control control = FindControl(args);
+  RECT rc;
+  GetWindowRect(control.hwnd, &rc);
+  MapWindowPoints(nullptr, control.top.hwnd, reinterpret_cast<POINT*>(&rc), 2);
+  PrintLine(std::to_string(rc.left) + " " + std::to_string(rc.top) + " " + std::to_string(rc.right - rc.left) + " " +
+            std::to_string(rc.bottom - rc.top));
+  return 0;
+}
+
 int VisibleCommand(const Args& words) {
   const CommandLine args(words, WindowValueOptions(), WindowFlags());
   args.ExpectAtMost(2);
