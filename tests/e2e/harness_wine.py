@@ -289,7 +289,8 @@ def _remove_stale_sessions() -> None:
 
 
 class WineSession:
-    def __init__(self):
+    def __init__(self, display: str | None = None):
+        """`display`: an X display to use (a person's screen); a private Xvfb otherwise."""
         _remove_stale_sessions()
         WORK_ROOT.mkdir(parents=True, exist_ok=True)
         self.dir = Path(tempfile.mkdtemp(prefix=f"session-{os.getpid()}-", dir=WORK_ROOT)).resolve()
@@ -299,6 +300,7 @@ class WineSession:
         self.log_path = self.logs / "session.log"
         self.xvfb = Xvfb(self.logs / "xvfb.log")
         self.display = ""
+        self._given_display = display
         self._launches = itertools.count(1)
         self.driver = Driver(self)
 
@@ -315,8 +317,11 @@ class WineSession:
 
     def start(self) -> None:
         with open(self.log_path, "ab") as log:
-            self.display = self.xvfb.start()
-            (self.dir / "xvfb.pid").write_text(str(self.xvfb.process.pid))
+            if self._given_display:
+                self.display = self._given_display
+            else:
+                self.display = self.xvfb.start()
+                (self.dir / "xvfb.pid").write_text(str(self.xvfb.process.pid))
             template = ensure_template(self.display, log)
             subprocess.run(["cp", "-a", str(template), str(self.prefix)], check=True, timeout=300)
             self._install_tools()
