@@ -5,6 +5,7 @@
 
 #include "client/app/app_settings.h"
 #include "client/app/app_window_win.h"
+#include "client/browser/web_browser_win.h"
 #include "client/login/ctarvo_dlg_win.h"
 #include "client/protocol/http_transport_win.h"
 #include "client/protocol/replies.h"
@@ -15,6 +16,7 @@
 #include "client/session/ras_dialer_win.h"
 #include "client/session/session_view_win.h"
 #include "client/session/system_ports_win.h"
+#include "client/settings/config_dlg_win.h"
 
 namespace tarvo {
 namespace {
@@ -161,10 +163,23 @@ void main::LayOutLabels() {
   }
 }
 
-// The web panes are placed here; the pages are shown by the browser hosts.
+// Each pane gets a browser host of its own, which lives until the process ends.
 void main::PlaceWebPanes() {
-  MoveWindow(Item(IDC_SESSION_NOTICE), 367, 17, 301, 346, TRUE);
-  MoveWindow(Item(IDC_SESSION_BANNER), 8, 263, 319, 109, TRUE);
+  const struct {
+    CExplorer1* pane;
+    int id, x, y, width, height;
+    const wchar_t* page;
+  } panes[] = {
+      {&m_browserNotice, IDC_SESSION_NOTICE, 367, 17, 301, 346, L"/tarvo_plus/notice.php"},
+      {&m_browserBanner, IDC_SESSION_BANNER, 8, 263, 319, 109, L"/tarvo_plus/banner.php"},
+  };
+  for (const auto& p : panes) {
+    p.pane->Attach(hwnd(), p.id);
+    p.pane->Place(p.x, p.y, p.width, p.height);
+    auto* host = new WebBrowser(p.pane->hwnd());
+    host->Navigate(ServerBaseUrl() + p.page);
+    host->SetRect(p.pane->ClientRect());
+  }
 }
 
 void main::ApplyShape() {
@@ -191,7 +206,8 @@ bool main::OnCommand(WORD id, WORD /*code*/, HWND /*control*/) {
       DisconnectButton();
       return true;
     case IDC_SESSION_SETTINGS:
-      return true;  // the settings window comes with its own change
+      SettingsButton();
+      return true;
     case IDC_SESSION_SERVICE:
       ServiceButton();
       return true;
@@ -225,6 +241,13 @@ void main::ServiceButton() {
   std::wstring url = ServerBaseUrl() + L"/bbs/login_check.php?mb_id=" + UrlEncodeAnsi(m_strUserId) +
                      L"&mb_password=" + UrlEncodeAnsi(m_strPassword) + L"&appKey=" + kAccountPageKey;
   ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+void main::SettingsButton() {
+  config settings(instance());
+  settings.m_strUserId = m_strUserId;
+  settings.m_strPassword = m_strPassword;
+  settings.RunModal(hwnd());
 }
 
 void main::DisableSessionButtons() {

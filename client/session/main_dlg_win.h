@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "client/browser/explorer_pane_win.h"
 #include "client/controls/skin_button_win.h"
 #include "client/session/connection_controller.h"
 #include "common/window/bitmap_background_win.h"
@@ -43,6 +44,7 @@ class main : public Dialog {
   void ExpandButton();
   void CollapseButton();
   void ServiceButton();
+  void SettingsButton();
   void DisconnectButton();
   void LogoutButton();
   void ExitButton();
@@ -64,6 +66,9 @@ class main : public Dialog {
   CSkinButton m_btnDisconnect;
   CSkinButton m_btnExpand;
   CSkinButton m_btnCollapse;
+
+  CExplorer1 m_browserBanner;
+  CExplorer1 m_browserNotice;
 
   HWND m_stcFixedIp = nullptr;
   HWND m_stcUserId = nullptr;

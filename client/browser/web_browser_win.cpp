@@ -1,0 +1,219 @@
+#include "client/browser/web_browser_win.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "client/browser/himetric.h"
+#include "client/browser/site_answers.h"
+
+namespace tarvo {
+namespace {
+
+static_assert(site_result::kOk == S_OK && site_result::kNotImplemented == E_NOTIMPL &&
+              site_result::kNoInterface == E_NOINTERFACE && site_result::kFail == E_FAIL);
+
+InterfaceId ToInterfaceId(REFIID riid) {
+  InterfaceId id{riid.Data1, riid.Data2, riid.Data3, {}};
+  std::copy(std::begin(riid.Data4), std::end(riid.Data4), id.data4);
+  return id;
+}
+
+PixelRect ToPixelRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+RECT ToRect(const PixelRect& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+struct ScreenPixelsPerInch {
+  int x;
+  int y;
+};
+
+// Read from the screen once, on first use, for every host of the process.
+const ScreenPixelsPerInch& PixelsPerInch() {
+  static const ScreenPixelsPerInch cached = [] {
+    HDC screen = GetDC(nullptr);
+    const ScreenPixelsPerInch read{GetDeviceCaps(screen, LOGPIXELSX), GetDeviceCaps(screen, LOGPIXELSY)};
+    ReleaseDC(nullptr, screen);
+    return read;
+  }();
+  return cached;
+}
+
+void ShowCreationError(const wchar_t* text) { MessageBoxW(nullptr, text, L"Error", MB_ICONERROR); }
+
+}  // namespace
+
+WebBrowser::WebBrowser(HWND parent) : parentWindow(parent) {
+  void* created = nullptr;
+  if (FAILED(OleCreate(CLSID_WebBrowser, IID_IOleObject, OLERENDER_DRAW, nullptr, ClientSite(), Storage(),
+                       &created)) ||
+      created == nullptr) {
+    ShowCreationError(L"Cannot create oleObject CLSID_WebBrowser");
+    return;
+  }
+  oleObject = static_cast<IOleObject*>(created);
+  oleObject->SetClientSite(ClientSite());
+  OleSetContainedObject(oleObject, TRUE);
+
+  RECT startRect{-300, -300, 300, 300};
+  if (FAILED(oleObject->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, ClientSite(), -1, parentWindow, &startRect))) {
+    ShowCreationError(L"oleObject->DoVerb() failed");
+    return;
+  }
+  IWebBrowser2* browser = nullptr;
+  if (FAILED(oleObject->QueryInterface(IID_IWebBrowser2, reinterpret_cast<void**>(&browser))) ||
+      browser == nullptr) {
+    ShowCreationError(L"oleObject->QueryInterface(&webBrowser2) failed");
+    return;
+  }
+  webBrowser2 = browser;
+
+  if (browserWindow == nullptr && inPlaceObject != nullptr) inPlaceObject->GetWindow(&browserWindow);
+  if (browserWindow != nullptr) ShowWindow(browserWindow, SW_SHOW);
+  Navigate(L"about:blank");
+}
+
+void WebBrowser::Navigate(const std::wstring& url) {
+  if (!Created()) return;
+  BSTR address = SysAllocString(url.c_str());
+  if (address == nullptr) return;
+  VARIANT flags;
+  VariantInit(&flags);
+  V_VT(&flags) = VT_I4;  // the type the browser documents for its flags
+  V_I4(&flags) = navNoHistory;
+  VARIANT none;
+  VariantInit(&none);
+  webBrowser2->Navigate(address, &flags, &none, &none, &none);
+  SysFreeString(address);
+}
+
+void WebBrowser::SetRect(const RECT& newRect) {
+  if (!Created()) return;
+  rect = newRect;
+  const ScreenPixelsPerInch& dpi = PixelsPerInch();
+  const HimetricSize extent = HimetricExtent(ToPixelRect(rect), dpi.x, dpi.y);
+  SIZEL size{extent.cx, extent.cy};
+  oleObject->SetExtent(DVASPECT_CONTENT, &size);
+  if (inPlaceObject != nullptr) inPlaceObject->SetObjectRects(&rect, &rect);
+}
+
+// ---- IUnknown ----------------------------------------------------------------
+
+HRESULT WebBrowser::QueryInterface(REFIID riid, void** object) {
+  if (object == nullptr) return E_POINTER;
+  switch (InterfaceFor(ToInterfaceId(riid))) {
+    case SiteInterface::kClientSite:
+      *object = ClientSite();
+      break;
+    case SiteInterface::kInPlaceSite:
+      *object = static_cast<IOleInPlaceSite*>(this);
+      break;
+    case SiteInterface::kStorage:
+      *object = Storage();
+      break;
+    case SiteInterface::kNone:
+      *object = nullptr;
+      return E_NOINTERFACE;
+  }
+  AddRef();
+  return S_OK;
+}
+
+ULONG WebBrowser::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&refCount)); }
+
+// Counts only: the host outlives every reference the browser holds.
+ULONG WebBrowser::Release() { return static_cast<ULONG>(InterlockedDecrement(&refCount)); }
+
+// ---- IOleClientSite ------------------------------------------------------------
+
+HRESULT WebBrowser::SaveObject() { return E_NOTIMPL; }
+
+HRESULT WebBrowser::GetMoniker(DWORD assign, DWORD which, IMoniker** moniker) {
+  if (moniker != nullptr) *moniker = nullptr;
+  return MonikerAnswer(assign, which);
+}
+
+HRESULT WebBrowser::GetContainer(IOleContainer** container) {
+  if (container != nullptr) *container = nullptr;
+  return E_NOINTERFACE;
+}
+
+HRESULT WebBrowser::ShowObject() { return S_OK; }
+HRESULT WebBrowser::OnShowWindow(BOOL /*show*/) { return S_OK; }
+HRESULT WebBrowser::RequestNewObjectLayout() { return E_NOTIMPL; }
+
+// ---- IOleInPlaceSite -----------------------------------------------------------
+
+HRESULT WebBrowser::GetWindow(HWND* window) {
+  if (window == nullptr) return E_POINTER;
+  *window = parentWindow;
+  return S_OK;
+}
+
+HRESULT WebBrowser::ContextSensitiveHelp(BOOL /*enterMode*/) { return E_NOTIMPL; }
+HRESULT WebBrowser::CanInPlaceActivate() { return S_OK; }
+
+HRESULT WebBrowser::OnInPlaceActivate() {
+  // Called back from DoVerb, once oleObject is known.
+  if (oleObject == nullptr) return S_OK;
+  OleLockRunning(oleObject, TRUE, FALSE);
+  IOleInPlaceObject* object = nullptr;
+  if (SUCCEEDED(oleObject->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&object))) &&
+      object != nullptr) {
+    inPlaceObject = object;
+    inPlaceObject->SetObjectRects(&rect, &rect);
+  }
+  return S_OK;
+}
+
+HRESULT WebBrowser::OnUIActivate() { return S_OK; }
+
+HRESULT WebBrowser::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
+                                     LPRECT clip, LPOLEINPLACEFRAMEINFO frameInfo) {
+  const WindowContext context = WindowContextFor(ToPixelRect(rect), reinterpret_cast<std::uintptr_t>(parentWindow));
+  if (frame != nullptr) *frame = nullptr;
+  if (document != nullptr) *document = nullptr;
+  if (position != nullptr) *position = ToRect(context.position);
+  if (clip != nullptr) *clip = ToRect(context.clip);
+  if (frameInfo != nullptr) {
+    // cb is the caller's.
+    frameInfo->fMDIApp = context.mdiApp ? TRUE : FALSE;
+    frameInfo->hwndFrame = reinterpret_cast<HWND>(context.frameWindow);
+    frameInfo->haccel = reinterpret_cast<HACCEL>(context.accelerators);
+    frameInfo->cAccelEntries = context.acceleratorEntries;
+  }
+  return S_OK;
+}
+
+HRESULT WebBrowser::Scroll(SIZE /*extent*/) { return E_NOTIMPL; }
+HRESULT WebBrowser::OnUIDeactivate(BOOL /*undoable*/) { return S_OK; }
+
+HRESULT WebBrowser::OnInPlaceDeactivate() {
+  inPlaceObject = nullptr;
+  browserWindow = nullptr;
+  return S_OK;
+}
+
+HRESULT WebBrowser::DiscardUndoState() { return E_NOTIMPL; }
+HRESULT WebBrowser::DeactivateAndUndo() { return E_NOTIMPL; }
+HRESULT WebBrowser::OnPosRectChange(LPCRECT /*position*/) { return E_NOTIMPL; }
+
+// ---- IStorage -----------------------------------------------------------------
+
+HRESULT WebBrowser::CreateStream(const OLECHAR*, DWORD, DWORD, DWORD, IStream**) { return E_NOTIMPL; }
+HRESULT WebBrowser::OpenStream(const OLECHAR*, void*, DWORD, DWORD, IStream**) { return E_NOTIMPL; }
+HRESULT WebBrowser::CreateStorage(const OLECHAR*, DWORD, DWORD, DWORD, IStorage**) { return E_NOTIMPL; }
+HRESULT WebBrowser::OpenStorage(const OLECHAR*, IStorage*, DWORD, SNB, DWORD, IStorage**) { return E_NOTIMPL; }
+HRESULT WebBrowser::CopyTo(DWORD, const IID*, SNB, IStorage*) { return E_NOTIMPL; }
+HRESULT WebBrowser::MoveElementTo(const OLECHAR*, IStorage*, const OLECHAR*, DWORD) { return E_NOTIMPL; }
+HRESULT WebBrowser::Commit(DWORD) { return E_NOTIMPL; }
+HRESULT WebBrowser::Revert() { return E_NOTIMPL; }
+HRESULT WebBrowser::EnumElements(DWORD, void*, DWORD, IEnumSTATSTG**) { return E_NOTIMPL; }
+HRESULT WebBrowser::DestroyElement(const OLECHAR*) { return E_NOTIMPL; }
+HRESULT WebBrowser::RenameElement(const OLECHAR*, const OLECHAR*) { return E_NOTIMPL; }
+HRESULT WebBrowser::SetElementTimes(const OLECHAR*, const FILETIME*, const FILETIME*, const FILETIME*) {
+  return E_NOTIMPL;
+}
+HRESULT WebBrowser::SetClass(REFCLSID) { return S_OK; }
+HRESULT WebBrowser::SetStateBits(DWORD, DWORD) { return E_NOTIMPL; }
+HRESULT WebBrowser::Stat(STATSTG*, DWORD) { return E_NOTIMPL; }
+
+}  // namespace tarvo
