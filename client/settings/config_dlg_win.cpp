@@ -1,0 +1,170 @@
+#include "client/settings/config_dlg_win.h"
+
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include "client/app/app_window_win.h"
+#include "client/protocol/adapter_query_win.h"
+#include "client/protocol/credentials_store.h"
+#include "client/protocol/startup_registration_win.h"
+#include "client/res/settings_ids.h"
+#include "client/settings/centre_over_owner.h"
+#include "client/tools/list_dlg_win.h"
+
+namespace tarvo {
+namespace {
+
+constexpr int kWidth = 336;
+constexpr int kHeight = 316;
+constexpr int kCorner = 15;
+constexpr int kDragAreaHeight = 60;
+constexpr UINT kBackground = 145;
+
+}  // namespace
+
+config::config(HINSTANCE instance) : Dialog(instance, IDD_SETTINGS) {}
+
+BOOL config::OnInitDialog() {
+  SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, GetWindowLongPtrW(hwnd(), GWL_EXSTYLE) | WS_EX_COMPOSITED);
+  m_back.Load(instance(), kBackground);
+  LayOutControls();
+  ShowSavedPreferences();
+  // The size change centres the window over its owner (WM_SIZE).
+  SetWindowPos(hwnd(), nullptr, 0, 0, kWidth, kHeight, SWP_NOOWNERZORDER);
+  return TRUE;
+}
+
+void config::LayOutControls() {
+  struct Toggle {
+    CIconButton* box;
+    int id, x, y, width, height;
+    UINT setIcon, clearIcon;
+  };
+  const Toggle toggles[] = {
+      {&SaveIdCheck, IDC_SETTINGS_SAVE_ID, 112, 45, 95, 19, 188, 189},
+      {&AutoLoginCheck, IDC_SETTINGS_AUTO_LOGIN, 112, 75, 90, 19, 190, 185},
+      {&RunAtStartupCheck, IDC_SETTINGS_RUN_AT_STARTUP, 112, 105, 131, 19, 186, 187},
+  };
+  for (const auto& t : toggles) {
+    t.box->Attach(hwnd(), t.id);
+    t.box->SetIcons(instance(), t.setIcon, t.clearIcon);
+    t.box->DrawTransparent(true);
+    MoveWindow(Item(t.id), t.x, t.y, t.width, t.height, TRUE);
+  }
+
+  struct Skin {
+    CSkinButton* button;
+    int id, x, y, width, height;
+    UINT normal, pressed, hover;
+  };
+  const Skin skins[] = {
+      {&m_btnClose, IDC_SETTINGS_CLOSE, 310, 9, 12, 12, 177, 176, 176},
+      {&m_btnRouter, IDC_SETTINGS_ROUTER, 113, 162, 158, 29, 130, 130, 136},
+      {&m_btnWinControl, IDC_SETTINGS_WIN_CONTROL, 113, 196, 158, 29, 143, 131, 131},
+      {&m_btnOk, IDC_SETTINGS_OK, 92, 268, 71, 27, 163, 152, 152},
+      {&m_btnCancel, IDC_SETTINGS_CANCEL, 170, 268, 71, 27, 156, 146, 146},
+  };
+  for (const auto& s : skins) {
+    s.button->Attach(hwnd(), s.id);
+    s.button->SetSkinBitmaps(s.normal, s.pressed, s.hover, 0);
+    MoveWindow(Item(s.id), s.x, s.y, s.width, s.height, TRUE);
+  }
+}
+
+// Only which preferences the file holds matters here; its id and password
+// are not shown. The "^.^" spelling of "+" is left as it is, as this window
+// has always read the file.
+void config::ShowSavedPreferences() {
+  const SavedCredentials saved = LoadSignInPreferences(CredentialsFilePath(TempFolder()), false);
+  if (saved.runAtStartup) RunAtStartupCheck.SetCheck(1, true);
+  if (saved.rememberedId) SaveIdCheck.SetCheck(1, true);
+  if (saved.autoSignIn) AutoLoginCheck.SetCheck(1, true);
+}
+
+void config::CentreOverOwner() {
+  HWND owner = GetWindow(hwnd(), GW_OWNER);
+  if (owner == nullptr) return;
+  RECT ownerRect, client;
+  GetWindowRect(owner, &ownerRect);
+  GetClientRect(hwnd(), &client);
+  const WindowOrigin at = CentredOver(ownerRect.left, ownerRect.top, ownerRect.right - ownerRect.left,
+                                      ownerRect.bottom - ownerRect.top, client.right, client.bottom);
+  SetWindowPos(hwnd(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE);
+}
+
+bool config::OnCommand(WORD id, WORD /*code*/, HWND /*control*/) {
+  switch (id) {
+    case IDC_SETTINGS_CLOSE:
+    case IDC_SETTINGS_CANCEL:
+      EndModal(IDCANCEL);
+      return true;
+    case IDC_SETTINGS_ROUTER:
+      RouterPage();
+      return true;
+    case IDC_SETTINGS_WIN_CONTROL:
+      ToolsWindow();
+      return true;
+    case IDC_SETTINGS_OK:
+      SaveSettings();
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The router's page at the default gateway ("-" when there is none), in the
+// user's browser.
+void config::RouterPage() {
+  const std::wstring url = L"http://" + GetDefaultGateway();
+  ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+void config::ToolsWindow() {
+  list tools(instance());
+  tools.RunModal(hwnd());
+}
+
+// The window closes with OK even when the file could not be written.
+void config::SaveSettings() {
+  RunKeyRegistration run;
+  const SignInPreferences preferences{SaveIdCheck.GetCheck() != 0, AutoLoginCheck.GetCheck() != 0,
+                                      RunAtStartupCheck.GetCheck() != 0};
+  SaveSignInPreferences(CredentialsFilePath(TempFolder()), run, ProgramFolder(), m_strUserId, m_strPassword,
+                        preferences);
+  EndModal(IDOK);
+}
+
+bool config::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      m_back.Paint(reinterpret_cast<HDC>(wParam));
+      m_shape.Apply(hwnd(), kWidth, kHeight, kCorner);
+      result = TRUE;
+      return true;
+    case WM_SIZE:
+      CentreOverOwner();
+      return false;
+    case WM_LBUTTONDOWN:
+      if (GET_Y_LPARAM(lParam) < kDragAreaHeight) {
+        POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ClientToScreen(hwnd(), &at);
+        SendMessageW(hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(at.x, at.y));
+      }
+      return false;
+    default:
+      return false;
+  }
+}
+
+// Escape, Alt+F4, Enter and Space do nothing here: the window closes only by
+// its buttons.
+bool config::PreTranslateMessage(MSG& msg) {
+  if (msg.wParam == VK_ESCAPE) return true;
+  if (msg.message == WM_SYSKEYDOWN && msg.wParam == VK_F4) return true;
+  if (msg.message == WM_KEYDOWN &&
+      (msg.wParam == VK_RETURN || msg.wParam == VK_SPACE || msg.wParam == VK_CANCEL))
+    return true;
+  return false;
+}
+
+}  // namespace tarvo

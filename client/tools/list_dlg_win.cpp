@@ -1,0 +1,107 @@
+#include "client/tools/list_dlg_win.h"
+
+#include <shellapi.h>
+
+#include "client/res/tools_ids.h"
+
+namespace tarvo {
+namespace {
+
+constexpr int kShapeWidth = 159;
+constexpr int kShapeHeight = 149;
+constexpr int kCorner = 5;
+constexpr UINT kBackground = 165;
+
+// Each tool is either a file opened by the shell or an ANSI command line.
+struct Tool {
+  WORD id;
+  const wchar_t* shellFile;
+  const char* commandLine;
+};
+
+constexpr Tool kTools[] = {
+    {IDC_TOOLS_CMD, L"cmd", nullptr},
+    {IDC_TOOLS_REGEDIT, L"regedit", nullptr},
+    {IDC_TOOLS_NETWORK, nullptr, "rundll32 shell32.dll,Control_RunDLL ncpa.cpl"},
+    {IDC_TOOLS_SECURITY, nullptr, "rundll32 shell32.dll,Control_RunDLL wscui.cpl"},
+    // The name is handed over with its trailing blank, as it always has been.
+    {IDC_TOOLS_SERVICES, L"services.msc ", nullptr},
+};
+
+// The result is not looked at: a tool that cannot be started gives no
+// message, and the list closes all the same.
+void StartTool(const Tool& tool) {
+  if (tool.shellFile != nullptr)
+    ShellExecuteW(nullptr, L"open", tool.shellFile, nullptr, nullptr, SW_SHOW);
+  else
+    WinExec(tool.commandLine, SW_SHOW);
+}
+
+}  // namespace
+
+list::list(HINSTANCE instance) : Dialog(instance, IDD_TOOLS) {}
+
+BOOL list::OnInitDialog() {
+  m_back.Load(instance(), kBackground);
+  LayOutButtons();
+  return TRUE;
+}
+
+void list::LayOutButtons() {
+  struct Skin {
+    CSkinButton* button;
+    int id, x, y, width, height;
+    UINT normal, pressed, hover;
+  };
+  const Skin skins[] = {
+      {&m_btnHeader, IDC_TOOLS_HEADER, 0, 1, 158, 29, 171, 171, 171},
+      {&m_btnCmd, IDC_TOOLS_CMD, 1, 39, 156, 20, 175, 151, 151},
+      {&m_btnRegedit, IDC_TOOLS_REGEDIT, 1, 59, 156, 20, 159, 155, 155},
+      {&m_btnNetConn, IDC_TOOLS_NETWORK, 1, 79, 156, 20, 153, 169, 169},
+      {&m_btnSecCenter, IDC_TOOLS_SECURITY, 1, 99, 156, 20, 168, 170, 170},
+      {&m_btnServices, IDC_TOOLS_SERVICES, 1, 119, 156, 20, 149, 174, 174},
+  };
+  for (const auto& s : skins) {
+    s.button->Attach(hwnd(), s.id);
+    s.button->SetSkinBitmaps(s.normal, s.pressed, s.hover, 0);
+    MoveWindow(Item(s.id), s.x, s.y, s.width, s.height, TRUE);
+  }
+}
+
+bool list::OnCommand(WORD id, WORD /*code*/, HWND /*control*/) {
+  if (id == IDC_TOOLS_HEADER) {
+    EndModal(IDOK);
+    return true;
+  }
+  for (const Tool& tool : kTools) {
+    if (tool.id != id) continue;
+    StartTool(tool);
+    EndModal(IDOK);
+    return true;
+  }
+  return false;
+}
+
+bool list::OnMessage(UINT msg, WPARAM wParam, LPARAM /*lParam*/, INT_PTR& result) {
+  switch (msg) {
+    case WM_NCACTIVATE:
+      // Losing activation (another program, a click outside) dismisses the list.
+      if (wParam != 0) return false;
+      PostMessageW(hwnd(), WM_CLOSE, 0, 0);
+      SetWindowLongPtrW(hwnd(), DWLP_MSGRESULT, 0);
+      result = TRUE;
+      return true;
+    case WM_ERASEBKGND:
+      m_back.Paint(reinterpret_cast<HDC>(wParam));
+      m_shape.Apply(hwnd(), kShapeWidth, kShapeHeight, kCorner);
+      result = TRUE;
+      return true;
+    case WM_SIZE:
+      m_shape.Apply(hwnd(), kShapeWidth, kShapeHeight, kCorner);
+      return false;
+    default:
+      return false;
+  }
+}
+
+}  // namespace tarvo
