@@ -11,7 +11,18 @@ std::wstring RequestTarget(std::wstring_view url, std::wstring_view host) {
     while (i < rest.size() && rest[i] >= L'0' && rest[i] <= L'9') ++i;
     rest.remove_prefix(i);
   }
-  return rest.empty() ? std::wstring(L"/") : std::wstring(rest);
+  if (rest.empty()) return L"/";
+  // WinINet rewrites every backslash of a target into "/", which would turn a
+  // scrambled "X" of a credential into another character; the server decodes
+  // the escape to the same byte.
+  std::wstring target;
+  for (wchar_t c : rest) {
+    if (c == L'\\')
+      target += L"%5c";
+    else
+      target += c;
+  }
+  return target;
 }
 
 }  // namespace tarvo

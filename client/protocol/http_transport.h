@@ -23,7 +23,8 @@ inline constexpr std::wstring_view kRequestHeaders =
     L"\r\n\r\n";
 
 // The request target: the text of `url` after its host (and port, when the
-// URL names one), exactly as written: escapes are not touched.
+// URL names one), exactly as written: escapes are not touched. Only a
+// backslash is sent as "%5c", because WinINet would turn it into "/".
 std::wstring RequestTarget(std::wstring_view url, std::wstring_view host);
 
 // The port through which the session's workers reach the server; a test

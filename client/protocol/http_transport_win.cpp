@@ -3,8 +3,11 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <new>
+#include <thread>
 
 #include "client/protocol/ansi_codepage.h"
 
@@ -13,6 +16,11 @@ namespace {
 
 constexpr DWORD kHttpFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_COOKIES;
 constexpr DWORD kReadChunk = 4096;
+// Windows' own defaults, set explicitly: Wine has none and would wait for a
+// silent server for ever.
+constexpr DWORD kConnectTimeoutMs = 60000;
+constexpr DWORD kSendTimeoutMs = 30000;
+constexpr DWORD kReceiveTimeoutMs = 30000;
 
 // The three handles of one exchange. A stop request closes them from another
 // thread, which makes a blocked WinINet call return; each handle is closed
@@ -80,6 +88,12 @@ RequestStatus Exchange(std::wstring& reply, const std::wstring& url, std::stop_t
   HINTERNET request = handles.Keep(
       HttpOpenRequestA(connection, "GET", target.c_str(), "HTTP/1.1", nullptr, nullptr, flags, 0), kRequest);
   if (request == nullptr) return LastError();
+  for (const auto& [option, value] : {std::pair{INTERNET_OPTION_CONNECT_TIMEOUT, kConnectTimeoutMs},
+                                      std::pair{INTERNET_OPTION_SEND_TIMEOUT, kSendTimeoutMs},
+                                      std::pair{INTERNET_OPTION_RECEIVE_TIMEOUT, kReceiveTimeoutMs}}) {
+    DWORD ms = value;
+    InternetSetOptionW(request, option, &ms, sizeof ms);
+  }
 
   // No security flags are relaxed: the server's certificate is verified.
   if (!HttpAddRequestHeadersW(request, kRequestHeaders.data(), static_cast<DWORD>(kRequestHeaders.size()),
@@ -102,8 +116,58 @@ RequestStatus Exchange(std::wstring& reply, const std::wstring& url, std::stop_t
     body.append(buffer, read);
   }
   if (stop.stop_requested()) return ERROR_INTERNET_OPERATION_CANCELLED;
+  // A reply cut short is no reply: its text could be half a session code.
+  DWORD length = 0;
+  size = sizeof length;
+  if (HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size, nullptr) &&
+      body.size() != length)
+    return ERROR_INTERNET_CONNECTION_ABORTED;
   reply += FromAnsi(body);
   return kRequestOk;
+}
+
+RequestStatus GuardedExchange(std::wstring& reply, const std::wstring& url, std::stop_token stop) {
+  try {
+    return Exchange(reply, url, stop);
+  } catch (const std::bad_alloc&) {
+    // Out of memory: a failed exchange like any other; the reply stays empty
+    // so that no caller mistakes an error text for the server's answer.
+    return kRequestInternalError;
+  }
+}
+
+// An exchange a stop request can abandon. Closing the handles ends a blocked
+// WinINet call on Windows, but not everywhere (Wine waits for the server), so
+// the exchange runs on a thread of its own that owns everything it touches;
+// the caller returns at once on a stop, and the thread finishes by itself
+// within the time-outs.
+struct PendingExchange {
+  std::mutex mutex;
+  std::condition_variable_any finished;
+  bool done = false;
+  RequestStatus status = kRequestOk;
+  std::wstring reply;
+  std::stop_source cancel;
+};
+
+RequestStatus AbandonableExchange(std::wstring& reply, const std::wstring& url, std::stop_token stop) {
+  auto pending = std::make_shared<PendingExchange>();
+  std::thread([pending, url] {
+    std::wstring text;
+    const RequestStatus status = GuardedExchange(text, url, pending->cancel.get_token());
+    std::lock_guard lock(pending->mutex);
+    pending->status = status;
+    pending->reply = std::move(text);
+    pending->done = true;
+    pending->finished.notify_all();
+  }).detach();
+
+  std::stop_callback forward(stop, [pending] { pending->cancel.request_stop(); });
+  std::unique_lock lock(pending->mutex);
+  pending->finished.wait(lock, stop, [&] { return pending->done; });
+  if (!pending->done) return ERROR_INTERNET_OPERATION_CANCELLED;
+  reply += pending->reply;
+  return pending->status;
 }
 
 }  // namespace
@@ -111,11 +175,10 @@ RequestStatus Exchange(std::wstring& reply, const std::wstring& url, std::stop_t
 RequestStatus SendServerRequest(std::wstring& reply, const std::wstring& url, const std::wstring& /*body*/,
                                 std::stop_token stop) {
   if (stop.stop_requested()) return ERROR_INTERNET_OPERATION_CANCELLED;
+  if (!stop.stop_possible()) return GuardedExchange(reply, url, stop);  // nobody can cancel it
   try {
-    return Exchange(reply, url, stop);
-  } catch (const std::bad_alloc&) {
-    // Out of memory: a failed exchange like any other; the reply stays empty
-    // so that no caller mistakes an error text for the server's answer.
+    return AbandonableExchange(reply, url, stop);
+  } catch (const std::exception&) {  // no memory or no thread for it
     return kRequestInternalError;
   }
 }

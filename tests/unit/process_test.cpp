@@ -50,6 +50,7 @@ TEST(RequestTarget, TextAfterTheHostAsWritten) {
   EXPECT_EQ(RequestTarget(L"http://127.0.0.1:8080/tarvo_plus/ping.php", L"127.0.0.1"), L"/tarvo_plus/ping.php");
   EXPECT_EQ(RequestTarget(L"http://host", L"host"), L"/");
   EXPECT_EQ(RequestTarget(L"http://host:81", L"host"), L"/");
+  EXPECT_EQ(RequestTarget(L"http://host/a?r=x\\y%5C", L"host"), L"/a?r=x%5cy%5C");
 }
 
 }  // namespace
