@@ -78,13 +78,24 @@ int ConnectionController::DialVpnEntry(std::stop_token stop) {
   DialRequest request{m_strAppFolder + L"\\temporarily_file", m_strVpnServer, m_strVpnUser, m_strVpnPassword};
   if (!Effect(stop, [this] { rasConnHandle_ = 0; })) return -1;
   ConnHandle handle = 0;
+  {
+    std::lock_guard lock(dialsMutex_);
+    ++dialsInProgress_;
+  }
   const int rc = ports_.dialer->Dial(request, handle);
+  const auto dialEnded = [this] {
+    std::lock_guard lock(dialsMutex_);
+    --dialsInProgress_;
+    dialsDone_.notify_all();
+  };
   // A dial that returns after its thread was stopped hangs up its own
   // connection and has no other effect.
   if (!Effect(stop, [&] { rasConnHandle_ = handle; })) {
     ports_.dialer->HangUp(handle);
+    dialEnded();
     return -1;
   }
+  dialEnded();
   return rc;
 }
 
@@ -314,11 +325,14 @@ void ConnectionController::HangUpThread(std::stop_token stop) {
       m_bConnected = 0;
     }
   }
-  // Stopped workers end promptly, except one still inside a dial, which
-  // hangs up its own connection when the dial returns. The window is put
-  // back only after that, so that no second dial can overlap it.
-  for (auto& worker : stopped)
-    if (worker.joinable()) worker.join();
+  // A stopped worker still inside a dial hangs up its own connection when
+  // the dial returns; the window is put back only after that, so that no
+  // second dial can overlap it. Workers waiting on the server are not waited
+  // for: a stopped request is abandoned at once.
+  {
+    std::unique_lock lock(dialsMutex_);
+    if (!dialsDone_.wait(lock, stop, [this] { return dialsInProgress_ == 0; })) return;
+  }
 
   VpnDialer& dialer = *ports_.dialer;
   for (int count = 0; dialer.GetVpnAddress() != kNoAddress && count < SessionTiming::kAddressLossPauses; ++count) {
@@ -333,6 +347,8 @@ void ConnectionController::HangUpThread(std::stop_token stop) {
     view.EnableButton(SessionButton::Logout, true);
     view.Invalidate(false);
   });
+  for (auto& worker : stopped)
+    if (worker.joinable()) worker.join();
 }
 
 }  // namespace tarvo

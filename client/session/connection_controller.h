@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -110,6 +111,11 @@ class ConnectionController : public SessionState, public std::enable_shared_from
 
   SessionPorts ports_;
   std::atomic<ConnHandle> rasConnHandle_{0};
+  // Dials under way; the hang-up lets them return (and hang up their own
+  // connections) before it puts the window back, so no two dials overlap.
+  std::mutex dialsMutex_;
+  std::condition_variable_any dialsDone_;
+  int dialsInProgress_ = 0;
   std::recursive_mutex gate_;
   std::jthread m_pDialThread;
   std::jthread m_pLinkThread;

@@ -226,6 +226,18 @@ TEST_F(ConnectionControllerTest, DisconnectDuringAReconnectStopsAllDialling) {
   EXPECT_EQ(log.Count(L"label status -"), 1);
 }
 
+TEST_F(ConnectionControllerTest, TheWindowIsRestoredWithoutWaitingForARequestThatCannotBeInterrupted) {
+  Connect();
+  http->Deafen(L"status");
+  ASSERT_TRUE(log.WaitFor(L"request status"));
+  session->StartHangUp();
+  ASSERT_TRUE(log.WaitFor(L"label status -"));
+  EXPECT_EQ(log.Count(L"hangup 1"), 1);
+  http->Release();  // the abandoned request ends later and changes nothing
+  session->JoinWorkers();
+  EXPECT_EQ(log.CountPrefix(L"label days"), 0);
+}
+
 TEST_F(ConnectionControllerTest, ADialThatReturnsAfterAHangUpHangsUpItsOwnConnectionOnly) {
   http->Script(L"join", {kJoinReply});
   dialer->HoldNextDial();

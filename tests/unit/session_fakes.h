@@ -98,10 +98,26 @@ class FakeTransport : public HttpTransport {
     changed_.notify_all();
   }
 
+  // Requests of this name wait for Release() even when stopped, as a
+  // platform whose blocked calls cannot be interrupted would.
+  void Deafen(const std::wstring& name) {
+    std::lock_guard lock(mutex_);
+    deaf_ = name;
+  }
+  void Release() {
+    std::lock_guard lock(mutex_);
+    deaf_.clear();
+    changed_.notify_all();
+  }
+
   RequestStatus Send(std::wstring& reply, std::wstring_view url, std::stop_token stop) override {
     const std::wstring name = NameOf(url);
     log_.Add(L"request " + name);
     std::unique_lock lock(mutex_);
+    if (deaf_ == name) {
+      changed_.wait(lock, [&] { return deaf_ != name; });
+      return 12002;  // timed out
+    }
     std::condition_variable_any& cv = changed_;
     cv.wait(lock, stop, [&] { return !queues_[name].empty() || fallback_.count(name) > 0; });
     if (stop.stop_requested()) return 12017;  // cancelled
@@ -120,6 +136,7 @@ class FakeTransport : public HttpTransport {
   std::condition_variable_any changed_;
   std::map<std::wstring, std::deque<std::wstring>> queues_;
   std::map<std::wstring, std::wstring> fallback_;
+  std::wstring deaf_;
 };
 
 class FakeDialer : public VpnDialer {
