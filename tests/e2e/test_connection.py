@@ -162,7 +162,9 @@ def test_exit_asks_and_ends_the_client_after_the_hang_up(machine, devserver, ans
     machine.driver.msgbox(answer=answer, exe=CLIENT)
     if answer == "no":
         time.sleep(1)
-        assert client.running() and adapter(machine) is not None and names(devserver) == []
+        # Nothing sent but the keepalive's own polls; the tunnel stays up.
+        assert client.running() and adapter(machine) is not None
+        assert set(names(devserver)) <= {"status", "ping"}
         return
     assert client.wait(timeout=15) == 0
     machine.measured("exit answered to client gone", time.monotonic() - answered)
