@@ -1,0 +1,204 @@
+"""Benchmarks of the real programs under Wine against the reference server.
+Prints a table of medians (and the ratio to a bare dialog program measured
+in the same run); asserts nothing. Machines are noisy: compare figures of
+one run with each other, not across machines.
+
+  --quick   fewer repetitions and a shorter idle window (a smoke run)
+  --write F also writes the table, with the machine it ran on, to F"""
+
+from __future__ import annotations
+
+import argparse
+import os
+import platform
+import statistics
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+REPO = Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(REPO / "tests" / "e2e"))
+
+from client_helpers import (CLIENT, CONNECT, SIM_FOLDER, STATUS_LABEL, TITLE, WATCHDOG, login_window,  # noqa: E402
+                            reset_client_state, session_window, sign_in, start_client, wait_label, wait_until)
+from harness_devserver import DevServer  # noqa: E402
+from harness_wine import DRIVER_PATH, WINE, Machine, WineSession  # noqa: E402
+
+TICKS = os.sysconf("SC_CLK_TCK")
+
+
+def cpu_seconds(pid: int) -> float:
+    fields = Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / TICKS
+
+
+def peak_kib(pid: int) -> int:
+    for line in Path(f"/proc/{pid}/status").read_text().splitlines():
+        if line.startswith("VmHWM:"):
+            return int(line.split()[1])
+    return 0
+
+
+class Bench:
+    def __init__(self, machine: Machine, server: DevServer, repeat: int, idle_seconds: int):
+        self.machine = machine
+        self.server = server
+        self.repeat = repeat
+        self.idle_seconds = idle_seconds
+        self.rows: list[tuple[str, str]] = []
+
+    def row(self, what: str, value: str) -> None:
+        print(f"  {what}: {value}", flush=True)
+        self.rows.append((what, value))
+
+    def stop_programs(self) -> None:
+        self.machine.session.kill_test_processes()
+        reset_client_state(self.machine)
+
+    def until_window(self, program, title: str) -> float:
+        """Seconds from the program's start to its visible window, seen by a driver already waiting."""
+        waiter = subprocess.Popen([WINE, str(DRIVER_PATH), "wait-window", title, "--visible", "--timeout", "60000"],
+                                  env=self.machine.session.env(), stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                  cwd=str(self.machine.program_dir))
+        time.sleep(1.0)  # the waiter is up and polling
+        started = time.monotonic()
+        program()
+        waiter.stdout.readline()
+        elapsed = time.monotonic() - started
+        waiter.wait(30)
+        return elapsed
+
+    def startup(self) -> None:
+        bare = self.machine.install("tarvo-bare-dialog.exe")
+        tarvo, baseline = [], []
+        for _ in range(self.repeat):
+            tarvo.append(self.until_window(lambda: start_client(self.machine, self.server), TITLE))
+            self.stop_programs()
+            baseline.append(self.until_window(lambda: self.machine.start(bare), "Bare"))
+            self.stop_programs()
+        t, b = statistics.median(tarvo), statistics.median(baseline)
+        self.row(f"start-up to login window, median of {self.repeat}", f"{t * 1000:.0f} ms")
+        self.row(f"bare Win32 dialog program, median of {self.repeat}", f"{b * 1000:.0f} ms")
+        self.row("ratio start-up / bare dialog", f"{t / b:.2f}")
+
+    def driver_round_trip(self) -> float:
+        samples = []
+        for _ in range(5):
+            started = time.monotonic()
+            self.machine.driver.cursor()
+            samples.append(time.monotonic() - started)
+        return statistics.median(samples)
+
+    def session_flows(self) -> None:
+        trip = self.driver_round_trip()
+        sign_ins, connects = [], []
+        for _ in range(max(3, self.repeat // 2)):
+            start_client(self.machine, self.server)
+            login_window(self.machine.driver)
+            started = time.monotonic()
+            sign_in(self.machine.driver, "demo", "demo1234")
+            session = session_window(self.machine.driver, timeout_ms=30000)
+            sign_ins.append(time.monotonic() - started)
+            started = time.monotonic()
+            self.machine.driver.click(TITLE, CONNECT, hwnd=session["hwnd"])
+            wait_label(self.machine.driver, session, STATUS_LABEL, lambda t: t.startswith("10.8.0."), timeout=60)
+            connects.append(time.monotonic() - started)
+            self.stop_programs()
+        self.row("driver round trip (included in the next two)", f"{trip * 1000:.0f} ms")
+        self.row(f"sign-in click to session window, median of {len(sign_ins)}",
+                 f"{statistics.median(sign_ins) * 1000:.0f} ms")
+        self.row(f"connect click to address shown (simulated dialer), median of {len(connects)}",
+                 f"{statistics.median(connects) * 1000:.0f} ms")
+
+    def connected(self):
+        client = start_client(self.machine, self.server)
+        sign_in(self.machine.driver, "demo", "demo1234")
+        session = session_window(self.machine.driver, timeout_ms=30000)
+        self.machine.driver.click(TITLE, CONNECT, hwnd=session["hwnd"])
+        wait_label(self.machine.driver, session, STATUS_LABEL, lambda t: t.startswith("10.8.0."), timeout=60)
+        watchdog = wait_until(lambda: self.machine.session.pids_of(WATCHDOG), what="the watchdog")[0]
+        return client, watchdog
+
+    def idle_and_memory(self) -> None:
+        client, watchdog = self.connected()
+        before = cpu_seconds(client.pid)
+        time.sleep(self.idle_seconds)
+        used = cpu_seconds(client.pid) - before
+        self.row(f"CPU of Tarvo.exe connected and idle over {self.idle_seconds} s",
+                 f"{used:.2f} s ({used / self.idle_seconds * 100:.2f} % of one core)")
+        self.row("peak memory (VmHWM) of Tarvo.exe, connected", f"{peak_kib(client.pid) / 1024:.1f} MiB")
+        self.row("peak memory (VmHWM) of Tarvo_Network.exe", f"{peak_kib(watchdog) / 1024:.1f} MiB")
+        self.stop_programs()
+
+    def kill_reactions(self) -> None:
+        adapter = self.machine.session.host_path(SIM_FOLDER) / "adapter"
+        watchdog_reaction, client_reaction = [], []
+        for _ in range(max(3, self.repeat // 2)):
+            self.connected()
+            self.machine.rasdial.clear()
+            killed = self.machine.kill_program(CLIENT)
+            run = self.machine.rasdial.wait_for(1, timeout=10)[0]
+            watchdog_reaction.append(run.time - killed)
+            self.stop_programs()
+
+            self.connected()
+            killed = self.machine.kill_program(WATCHDOG)
+            wait_until(lambda: not adapter.exists(), timeout=10, interval=0.01, what="the hang-up")
+            client_reaction.append(time.time() - killed)
+            self.stop_programs()
+        self.row(f"watchdog hang-up after the client is killed, median of {len(watchdog_reaction)}",
+                 f"{statistics.median(watchdog_reaction) * 1000:.0f} ms")
+        self.row(f"client hang-up after the watchdog is killed, median of {len(client_reaction)}",
+                 f"{statistics.median(client_reaction) * 1000:.0f} ms")
+
+
+def machine_description() -> str:
+    cpu = next((line.split(":", 1)[1].strip() for line in Path("/proc/cpuinfo").read_text().splitlines()
+                if line.startswith("model name")), platform.processor())
+    wine = subprocess.run([WINE, "--version"], capture_output=True, text=True).stdout.strip()
+    return f"{cpu}, {os.cpu_count()} cores, {platform.system()} {platform.release()}, {wine}"
+
+
+def main() -> int:
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--quick", action="store_true")
+    parser.add_argument("--write", type=Path)
+    args = parser.parse_args()
+    repeat, idle = (3, 10) if args.quick else (10, 60)
+
+    work = REPO / "build" / "bench"
+    work.mkdir(parents=True, exist_ok=True)
+    server = DevServer(work / "server")
+    server.start()
+    session = WineSession()
+    try:
+        session.start()
+        machine = Machine(session, "bench")
+        machine.prepare()
+        machine.env["TARVO_SERVER_BASE_URL"] = server.base_url
+        reset_client_state(machine)
+        bench = Bench(machine, server, repeat, idle)
+        print("measuring (medians; Wine under Xvfb, Korean locale):", flush=True)
+        bench.startup()
+        bench.session_flows()
+        bench.idle_and_memory()
+        bench.kill_reactions()
+        machine.finish(failed=False)
+    finally:
+        session.stop()
+        server.stop()
+
+    table = ["| measure | figure |", "|---|---|"] + [f"| {what} | {value} |" for what, value in bench.rows]
+    print("\n" + "\n".join(table))
+    if args.write:
+        args.write.write_text(
+            "# Performance\n\nMeasured by `scripts/bench` on " + time.strftime("%Y-%m-%d") + ", " +
+            machine_description() + ". The programs run under Wine on Xvfb, so the figures include Wine's "
+            "own costs; the bare dialog program, measured in the same run, is the yardstick for start-up.\n\n" +
+            "\n".join(table) + "\n", encoding="utf-8")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
