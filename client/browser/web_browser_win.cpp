@@ -54,7 +54,8 @@ WebBrowser::WebBrowser(HWND parent) : parentWindow(parent) {
   OleSetContainedObject(oleObject, TRUE);
 
   RECT startRect{-300, -300, 300, 300};
-  if (FAILED(oleObject->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, ClientSite(), -1, parentWindow, &startRect))) {
+  if (FAILED(
+          oleObject->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, ClientSite(), -1, parentWindow, &startRect))) {
     ShowCreationError(L"oleObject->DoVerb() failed");
     return;
   }
@@ -166,9 +167,10 @@ HRESULT WebBrowser::OnInPlaceActivate() {
 
 HRESULT WebBrowser::OnUIActivate() { return S_OK; }
 
-HRESULT WebBrowser::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
-                                     LPRECT clip, LPOLEINPLACEFRAMEINFO frameInfo) {
-  const WindowContext context = WindowContextFor(ToPixelRect(rect), reinterpret_cast<std::uintptr_t>(parentWindow));
+HRESULT WebBrowser::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
+                                     LPRECT position, LPRECT clip, LPOLEINPLACEFRAMEINFO frameInfo) {
+  const WindowContext context =
+      WindowContextFor(ToPixelRect(rect), reinterpret_cast<std::uintptr_t>(parentWindow));
   if (frame != nullptr) *frame = nullptr;
   if (document != nullptr) *document = nullptr;
   if (position != nullptr) *position = ToRect(context.position);
@@ -201,7 +203,9 @@ HRESULT WebBrowser::OnPosRectChange(LPCRECT /*position*/) { return E_NOTIMPL; }
 HRESULT WebBrowser::CreateStream(const OLECHAR*, DWORD, DWORD, DWORD, IStream**) { return E_NOTIMPL; }
 HRESULT WebBrowser::OpenStream(const OLECHAR*, void*, DWORD, DWORD, IStream**) { return E_NOTIMPL; }
 HRESULT WebBrowser::CreateStorage(const OLECHAR*, DWORD, DWORD, DWORD, IStorage**) { return E_NOTIMPL; }
-HRESULT WebBrowser::OpenStorage(const OLECHAR*, IStorage*, DWORD, SNB, DWORD, IStorage**) { return E_NOTIMPL; }
+HRESULT WebBrowser::OpenStorage(const OLECHAR*, IStorage*, DWORD, SNB, DWORD, IStorage**) {
+  return E_NOTIMPL;
+}
 HRESULT WebBrowser::CopyTo(DWORD, const IID*, SNB, IStorage*) { return E_NOTIMPL; }
 HRESULT WebBrowser::MoveElementTo(const OLECHAR*, IStorage*, const OLECHAR*, DWORD) { return E_NOTIMPL; }
 HRESULT WebBrowser::Commit(DWORD) { return E_NOTIMPL; }

@@ -52,7 +52,8 @@ class WebBrowser : public IOleClientSite, public IOleInPlaceSite, public IStorag
   HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override;
   HRESULT STDMETHODCALLTYPE OnUIActivate() override;
   HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
-                                             LPRECT position, LPRECT clip, LPOLEINPLACEFRAMEINFO frameInfo) override;
+                                             LPRECT position, LPRECT clip,
+                                             LPOLEINPLACEFRAMEINFO frameInfo) override;
   HRESULT STDMETHODCALLTYPE Scroll(SIZE extent) override;
   HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL undoable) override;
   HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override;
@@ -79,8 +80,8 @@ class WebBrowser : public IOleClientSite, public IOleInPlaceSite, public IStorag
                                          IEnumSTATSTG** elements) override;
   HRESULT STDMETHODCALLTYPE DestroyElement(const OLECHAR* name) override;
   HRESULT STDMETHODCALLTYPE RenameElement(const OLECHAR* oldName, const OLECHAR* newName) override;
-  HRESULT STDMETHODCALLTYPE SetElementTimes(const OLECHAR* name, const FILETIME* created, const FILETIME* accessed,
-                                            const FILETIME* modified) override;
+  HRESULT STDMETHODCALLTYPE SetElementTimes(const OLECHAR* name, const FILETIME* created,
+                                            const FILETIME* accessed, const FILETIME* modified) override;
   HRESULT STDMETHODCALLTYPE SetClass(REFCLSID clsid) override;
   HRESULT STDMETHODCALLTYPE SetStateBits(DWORD bits, DWORD mask) override;
   HRESULT STDMETHODCALLTYPE Stat(STATSTG* stat, DWORD flags) override;

@@ -45,7 +45,7 @@ TEST(Himetric, RoundsLikeMulDiv) {
       {-342, 2540, 96, -9049},
       {342, 2540, -96, -9049},
       {-342, 2540, -96, 9049},
-      {7, 3, 0, -1},  // no divisor
+      {7, 3, 0, -1},               // no divisor
       {2000000000, 2540, 96, -1},  // does not fit
       {0x7fffffff, 1, 1, 0x7fffffff},
   };
@@ -64,9 +64,12 @@ TEST(BrowserSite, QueryInterfaceGivesTheHostsFacesAndRefusesTheRest) {
   const InterfaceId inPlaceSite{0x00000119, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
   const InterfaceId storage{0x0000000B, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
   const InterfaceId oleObject{0x00000112, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-  const InterfaceId inPlaceSiteEx{0x9C2CAD80, 0x3424, 0x11CF, {0xB6, 0x70, 0x00, 0xAA, 0x00, 0x4C, 0xD6, 0xD8}};
-  const InterfaceId docHostUiHandler{0xBD3F23C0, 0xD43E, 0x11CF, {0x89, 0x3B, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x1A}};
-  const InterfaceId serviceProvider{0x6D5140C1, 0x7436, 0x11CE, {0x80, 0x34, 0x00, 0xAA, 0x00, 0x60, 0x09, 0xFA}};
+  const InterfaceId inPlaceSiteEx{
+      0x9C2CAD80, 0x3424, 0x11CF, {0xB6, 0x70, 0x00, 0xAA, 0x00, 0x4C, 0xD6, 0xD8}};
+  const InterfaceId docHostUiHandler{
+      0xBD3F23C0, 0xD43E, 0x11CF, {0x89, 0x3B, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x1A}};
+  const InterfaceId serviceProvider{
+      0x6D5140C1, 0x7436, 0x11CE, {0x80, 0x34, 0x00, 0xAA, 0x00, 0x60, 0x09, 0xFA}};
   const InterfaceId dispatch{0x00020400, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
   // Differs from IUnknown in the last byte only.
   const InterfaceId nearUnknown{0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x47}};
@@ -105,9 +108,9 @@ TEST(BrowserSite, GetMonikerFailsOnlyForTheContainerMonikerIfThere) {
       {kUnassign, kContainer, site_result::kNotImplemented},
       {kTempForUser, kContainer, site_result::kNotImplemented},
   };
-  for (const auto& c : cases) EXPECT_EQ(MonikerAnswer(c.assign, c.which), c.expected) << c.assign << "/" << c.which;
+  for (const auto& c : cases)
+    EXPECT_EQ(MonikerAnswer(c.assign, c.which), c.expected) << c.assign << "/" << c.which;
 }
-
 
 TEST(BrowserSite, WindowContextPlacesTheObjectInTheParentWithoutFrameObjects) {
   const PixelRect rect{0, 0, 301, 346};
