@@ -1,0 +1,91 @@
+#include "client/app/download_progress.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
+#include <limits>
+
+#include "client/app/sha256.h"
+
+namespace tarvo {
+
+std::optional<std::uint32_t> ParseContentLength(std::wstring_view text) {
+  const auto first = text.find_first_not_of(L" \t");
+  if (first == std::wstring_view::npos) return std::nullopt;
+  text.remove_prefix(first);
+  text.remove_suffix(text.size() - (text.find_last_not_of(L" \t") + 1));
+  std::uint64_t value = 0;
+  for (wchar_t c : text) {
+    if (c < L'0' || c > L'9') return std::nullopt;
+    value = value * 10 + static_cast<std::uint64_t>(c - L'0');
+    if (value > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
+  }
+  return static_cast<std::uint32_t>(value);
+}
+
+int DownloadPercent(std::uint64_t received, std::optional<std::uint32_t> announced) {
+  if (!announced || *announced == 0) return 0;
+  const double percent = static_cast<double>(received) / static_cast<double>(*announced) * 100.0;
+  return percent >= 100.0 ? 100 : static_cast<int>(percent);
+}
+
+std::wstring PercentText(int percent) {
+  wchar_t text[16];
+  std::swprintf(text, std::size(text), L"%d %%", percent);
+  return text;
+}
+
+DownloadOutcome RunDownloadLoop(DownloadSource& source, DownloadSink& sink,
+                                std::optional<std::uint32_t> announced,
+                                const std::function<void(int)>& progress, std::stop_token stop) {
+  DownloadOutcome outcome;
+  Sha256 hash;
+  std::uint8_t buffer[kDownloadReadSize];
+  int zeroReadsLeft = kZeroReadAllowance;
+  for (;;) {
+    if (stop.stop_requested()) {
+      outcome.stopped = true;
+      break;
+    }
+    const std::size_t read = std::min(source.Read(buffer, sizeof buffer), sizeof buffer);
+    if (stop.stop_requested()) {
+      outcome.stopped = true;
+      break;
+    }
+    if (read > 0) {
+      if (!sink.Write(buffer, read)) {
+        outcome.writeFailed = true;
+        break;
+      }
+      hash.Update(buffer, read);
+      outcome.received += read;
+    }
+    progress(DownloadPercent(outcome.received, announced));
+    if (read == 0 && --zeroReadsLeft == 0) break;
+  }
+  outcome.sha256 = hash.FinishHex();
+  return outcome;
+}
+
+namespace {
+
+bool SameHexDigest(std::string_view actual, std::wstring_view expected) {
+  if (actual.size() != expected.size()) return false;
+  for (std::size_t i = 0; i < actual.size(); ++i) {
+    wchar_t c = expected[i];
+    if (c >= L'A' && c <= L'F') c = static_cast<wchar_t>(c - L'A' + L'a');
+    if (c != static_cast<wchar_t>(actual[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool IsCompleteDownload(const DownloadOutcome& outcome, std::optional<std::uint32_t> announced,
+                        std::wstring_view expectedSha256) {
+  if (outcome.stopped || outcome.writeFailed) return false;
+  if (!announced || *announced == 0 || outcome.received != *announced) return false;
+  return expectedSha256.empty() || SameHexDigest(outcome.sha256, expectedSha256);
+}
+
+}  // namespace tarvo
