@@ -8,6 +8,7 @@
 #include "client/app/app_settings.h"
 #include "client/app/app_window_win.h"
 #include "client/app/phonebook.h"
+#include "client/app/update_dlg_win.h"
 #include "client/login/ctarvo_dlg_win.h"
 #include "client/protocol/credentials_store.h"
 #include "client/protocol/http_transport_win.h"
@@ -61,10 +62,14 @@ bool CtarvoApp::VersionCheck() {
       return false;
     case VersionVerdict::UpdateOffered:
     default:
-      ShowAppMessage(GetActiveWindow(), L"Tarvo을 최신 버전으로 업데이트 합니다.\n업데이트를 진행하시겠습니까?",
-                     MB_YESNO);
-      // The download window is not part of this build yet: either answer ends
-      // the program here.
+      if (ShowAppMessage(GetActiveWindow(), L"Tarvo을 최신 버전으로 업데이트 합니다.\n업데이트를 진행하시겠습니까?",
+                         MB_YESNO) == IDYES) {
+        update updater(instance_);
+        updater.m_bAppMainWindow = true;
+        updater.DownloadPath = version.downloadPath;
+        updater.m_strSha256 = version.sha256;
+        updater.RunModal(nullptr);
+      }
       return false;
   }
 }

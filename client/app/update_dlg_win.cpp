@@ -1,0 +1,149 @@
+#include "client/app/update_dlg_win.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <chrono>
+
+#include "client/app/app_settings.h"
+#include "client/app/app_window_win.h"
+#include "client/app/download_progress.h"
+#include "client/app/installer_download_win.h"
+#include "client/res/resource.h"
+#include "client/res/update_ids.h"
+#include "common/process/stop_wait.h"
+
+#ifdef TARVO_TESTING
+#include <cstdio>
+#endif
+
+namespace tarvo {
+namespace {
+
+// Posted by the download thread: the percentage after a read (wParam), and
+// the end of the download (wParam 1 when the installer is to be launched).
+constexpr UINT kProgressMessage = WM_APP + 1;
+constexpr UINT kFinishedMessage = WM_APP + 2;
+
+constexpr int kWindowWidth = 470;
+constexpr int kWindowHeight = 143;
+constexpr auto kStartPause = std::chrono::milliseconds(500);
+
+struct Placement {
+  int id, x, y, width, height;
+};
+constexpr Placement kLayout[] = {
+    {IDC_UPDATE_STATUS, 42, 20, 160, 15},
+    {IDC_UPDATE_PERCENT, 322, 81, 100, 15},
+    {IDC_UPDATE_PROGRESS, 42, 52, 380, 24},
+};
+
+void DownloadThread(std::stop_token stop, HWND window, InstallerDownload job) {
+  if (!PauseUnlessStopped(stop, kStartPause)) return;
+  const auto progress = [&](int percent) {
+    if (!stop.stop_requested()) PostMessageW(window, kProgressMessage, static_cast<WPARAM>(percent), 0);
+  };
+  const bool launch = !DownloadInstaller(job, progress, stop).empty();
+  if (!stop.stop_requested()) PostMessageW(window, kFinishedMessage, launch ? 1 : 0, 0);
+}
+
+#ifdef TARVO_TESTING
+// Test builds: TARVO_UPDATE_TRACE names a file that receives one UTF-8 line
+// per change of the window (what the controls show) and its ending.
+void Trace(HWND window, const wchar_t* event) {
+  wchar_t path[MAX_PATH] = {};
+  const DWORD n = GetEnvironmentVariableW(L"TARVO_UPDATE_TRACE", path, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return;
+  wchar_t percent[32] = {};
+  wchar_t status[128] = {};
+  GetDlgItemTextW(window, IDC_UPDATE_PERCENT, percent, 32);
+  GetDlgItemTextW(window, IDC_UPDATE_STATUS, status, 128);
+  const auto position = SendDlgItemMessageW(window, IDC_UPDATE_PROGRESS, PBM_GETPOS, 0, 0);
+  wchar_t line[256];
+  swprintf(line, 256, L"%ls\t%ls\t%d\t%ls\n", event, percent, static_cast<int>(position), status);
+  char utf8[1024];
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, line, -1, utf8, sizeof utf8, nullptr, nullptr);
+  if (FILE* file = _wfopen(path, L"ab")) {
+    if (bytes > 1) fwrite(utf8, 1, static_cast<std::size_t>(bytes - 1), file);
+    fclose(file);
+  }
+}
+#else
+void Trace(HWND, const wchar_t*) {}
+#endif
+
+}  // namespace
+
+update::update(HINSTANCE instance) : Dialog(instance, IDD_UPDATE) {}
+
+update::~update() {
+  // Closing the window ends the program; the download must not outlive the
+  // window's effects. The thread holds its own copies and is not waited for.
+  if (m_pDownloadThread.joinable()) {
+    m_pDownloadThread.request_stop();
+    m_pDownloadThread.detach();
+  }
+}
+
+BOOL update::OnInitDialog() {
+  if (m_bAppMainWindow) SetAppMainWindow(hwnd());
+  for (const auto& p : kLayout) MoveWindow(Item(p.id), p.x, p.y, p.width, p.height, TRUE);
+  SetDlgItemTextW(hwnd(), IDC_UPDATE_STATUS, L"업데이트 다운로드 중...");
+  SetDlgItemTextW(hwnd(), IDC_UPDATE_PERCENT, L"0 %");
+  SendDlgItemMessageW(hwnd(), IDC_UPDATE_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+
+  SetWindowPos(hwnd(), nullptr, 0, 0, kWindowWidth, kWindowHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT desktop{};
+  GetWindowRect(GetDesktopWindow(), &desktop);
+  SetWindowPos(hwnd(), nullptr, desktop.left + (desktop.right - desktop.left - kWindowWidth) / 2,
+               desktop.top + (desktop.bottom - desktop.top - kWindowHeight) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Trace(hwnd(), L"start");
+
+  m_strTempFolder = TempFolder();
+  InstallerDownload job{ServerBaseUrl() + DownloadPath, m_strTempFolder, m_strSha256};
+  m_pDownloadThread = std::jthread(DownloadThread, hwnd(), std::move(job));
+  return TRUE;
+}
+
+bool update::OnMessage(UINT msg, WPARAM wParam, LPARAM /*lParam*/, INT_PTR& result) {
+  switch (msg) {
+    case kProgressMessage:
+      ShowProgress(static_cast<int>(wParam));
+      break;
+    case kFinishedMessage:
+      Finish(wParam != 0);
+      break;
+    default:
+      return false;
+  }
+  result = TRUE;
+  return true;
+}
+
+void update::ShowProgress(int percent) {
+  SendDlgItemMessageW(hwnd(), IDC_UPDATE_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+  SetDlgItemTextW(hwnd(), IDC_UPDATE_PERCENT, PercentText(percent).c_str());
+  Trace(hwnd(), L"read");
+}
+
+void update::Finish(bool launch) {
+  if (launch) {
+    // Launched from the temporary folder by its own name; no failure is shown.
+    const std::wstring installer = InstallerPath(m_strTempFolder);
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    info.lpVerb = L"open";
+    info.lpFile = installer.c_str();
+    info.nShow = SW_SHOW;
+    const bool started = ShellExecuteExW(&info) != FALSE;
+    Trace(hwnd(), started ? L"launched" : L"launch failed");
+  } else {
+    Trace(hwnd(), L"not launched");
+  }
+  // The program ends here either way, as it would after the launch.
+  EndModal(IDOK);
+}
+
+}  // namespace tarvo
