@@ -8,7 +8,7 @@ for name in Tarvo.exe Tarvo_Network.exe; do
   [ -f "$bin/$name" ] || { echo "missing $bin/$name"; status=1; continue; }
 done
 for exe in "$bin"/*.exe; do
-  for needle in TARVO_SERVER_BASE_URL TARVO_SIM Simulated; do
+  for needle in TARVO_SERVER_BASE_URL TARVO_SIM TARVO_UPDATE_TRACE Simulated; do
     if { strings -a "$exe"; strings -a -el "$exe"; } | grep -q "$needle"; then
       echo "$exe contains '$needle'"; status=1
     fi
