@@ -31,12 +31,13 @@ MSG_EXIT = "Tarvo을 종료하시겠습니까?"
 
 
 def session_window(driver, timeout_ms=15000) -> dict:
-    """The visible top-level window titled Tarvo that has the connect button."""
+    """The visible top-level window titled Tarvo that has the account labels
+    (the login window's fields share ids with the session's buttons)."""
     deadline = time.monotonic() + timeout_ms / 1000
     while True:
         for window in driver.list_windows(TITLE, visible=True):
             controls = driver.list_controls(hwnd=window["hwnd"])
-            if any(c.get("id") == CONNECT for c in controls):
+            if any(c.get("id") == USER_ID_LABEL for c in controls):
                 return window
         if time.monotonic() > deadline:
             raise AssertionError("no session window")
