@@ -10,9 +10,8 @@ struct WindowOrigin {
   friend bool operator==(const WindowOrigin&, const WindowOrigin&) = default;
 };
 
-// The owner's window rectangle (screen pixels) and the window's client size.
-// Each half is an integer division truncating toward zero, so odd sizes put
-// the window one pixel further right and down than the exact centre would.
+// From the owner's window rectangle (screen pixels) and the window's client
+// size; each half is an integer division truncating toward zero.
 constexpr WindowOrigin CentredOver(int ownerLeft, int ownerTop, int ownerWidth, int ownerHeight, int width,
                                    int height) {
   return {ownerLeft + ownerWidth / 2 - width / 2, ownerTop + ownerHeight / 2 - height / 2};

@@ -11,6 +11,9 @@ constexpr int kShapeWidth = 159;
 constexpr int kShapeHeight = 149;
 constexpr int kCorner = 5;
 constexpr UINT kBackground = 165;
+// Where the list opens in its owner's client area: its header strip (client
+// y 1) on the settings window's Win-control button at 113, 196.
+constexpr POINT kOverWinControl{113, 195};
 
 // Each tool is either a file opened by the shell or an ANSI command line.
 struct Tool {
@@ -44,7 +47,19 @@ list::list(HINSTANCE instance) : Dialog(instance, IDD_TOOLS) {}
 BOOL list::OnInitDialog() {
   m_back.Load(instance(), kBackground);
   LayOutButtons();
+  PlaceOverOwnerButton();
   return TRUE;
+}
+
+// The template's position (75, 120 units) lands on the button only with the
+// template font at 96 dpi; the owner's controls are placed in pixels, so the
+// list is too, whatever the font and resolution turn the units into.
+void list::PlaceOverOwnerButton() {
+  HWND owner = GetWindow(hwnd(), GW_OWNER);
+  if (owner == nullptr) return;
+  POINT at = kOverWinControl;
+  ClientToScreen(owner, &at);
+  SetWindowPos(hwnd(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void list::LayOutButtons() {

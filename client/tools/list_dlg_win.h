@@ -20,6 +20,7 @@ class list : public Dialog {
 
  private:
   void LayOutButtons();
+  void PlaceOverOwnerButton();
 
   BitmapBackground m_back;
   RoundedShape m_shape;

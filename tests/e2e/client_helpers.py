@@ -172,3 +172,88 @@ def has_color_near(colors: dict[str, int], rgb: tuple[int, int, int], tolerance:
         if abs(r - r0) + abs(g - g0) + abs(b - b0) <= tolerance:
             total += count
     return total >= at_least
+
+
+# ---------------------------------------------------------------------------
+# The saved-credentials file as plain text, and the windows the session opens
+
+# Images of the printable ASCII characters U+0020..U+007E, as the client scrambles them.
+SCRAMBLE_TABLE = ("8s$CH/;]Bz)'SDXVQc*UdI>\"5Aj2{,_}kmGT3?+git(JE.ox=<9`Wnb1\\uqe 6w0aRL[Ypyr#7vZOPN@F~%-4:^|"
+                  "lKfM!&h")
+_SCRAMBLED = {chr(0x20 + i): image for i, image in enumerate(SCRAMBLE_TABLE)}
+_UNSCRAMBLED = {image: plain for plain, image in _SCRAMBLED.items()}
+
+
+def scramble(text: str) -> str:
+    return "".join(_SCRAMBLED.get(c, c) for c in text)
+
+
+def unscramble(text: str) -> str:
+    return "".join(_UNSCRAMBLED.get(c, c) for c in text)
+
+
+def temp_folder(machine) -> Path:
+    """The Wine user's temporary folder, where the client keeps TarvoCookie.txt."""
+    folders = [p for p in machine.session.host_path(r"C:\users").glob("*/**/Temp")
+               if p.is_dir() and p.parts[-2:] != ("Public", "Temp")]
+    if not folders:
+        raise AssertionError("no temporary folder in the prefix")
+    return folders[0]
+
+
+def cookie_plain(machine) -> str | None:
+    """The saved-credentials file unscrambled, or None when there is none."""
+    files = cookie_files(machine)
+    return unscramble(files[0].read_bytes().decode("cp949")) if files else None
+
+
+def write_cookie_plain(machine, plain: str | None) -> None:
+    """Replaces the saved-credentials file by `plain` scrambled (None: no file)."""
+    for path in cookie_files(machine):
+        path.unlink()
+    if plain is not None:
+        (temp_folder(machine) / "TarvoCookie.txt").write_bytes(scramble(plain).encode("cp949"))
+
+
+def owned_window(driver, owner: dict, timeout: float = 15.0) -> dict:
+    """The visible window of the client that `owner` owns: the modal window it opened."""
+    def find():
+        return next((w for w in driver.list_windows(exe=CLIENT, visible=True) if w["owner"] == owner["hwnd"]), None)
+
+    return wait_until(find, timeout=timeout, what=f"a window owned by {owner['hwnd']}")
+
+
+def window_gone(driver, window: dict) -> bool:
+    return not [w for w in driver.list_windows(hwnd=window["hwnd"]) if w["visible"]]
+
+
+# Settings window controls (its three toggles have the login window's ids)
+SETTINGS_CLOSE, SETTINGS_ROUTER, SETTINGS_WIN_CONTROL, SETTINGS_OK, SETTINGS_CANCEL = range(1011, 1016)
+
+
+def signed_in_session(driver) -> dict:
+    """The session window once the login window has handed over to it (both
+    have a control 1016, only the session window has the days label)."""
+    def find():
+        window = session_window(driver)
+        ids = {c.get("id") for c in driver.list_controls(hwnd=window["hwnd"])}
+        return window if DAYS_LABEL in ids else None
+
+    return wait_until(find, what="the session window")
+
+
+def open_settings(machine, devserver, boxes=(False, False, False), plain: str | None = "keep",
+                  run: str | None = None, user_id: str = "demo", password: str = "demo1234"):
+    """Starts the client and signs in (the login window saves `boxes`), then
+    replaces the file by `plain` unless asked to keep it, sets the Run value
+    to `run` when given, and opens the settings window. Returns the session
+    window and the settings window."""
+    start_client(machine, devserver)
+    sign_in(machine.driver, user_id, password, boxes=boxes)
+    session = signed_in_session(machine.driver)
+    if plain != "keep":
+        write_cookie_plain(machine, plain)
+    if run is not None:
+        wine(machine, "reg", "add", RUN_KEY, "/v", "Tarvo", "/d", run, "/f", check=True)
+    machine.driver.click(TITLE, SETTINGS, hwnd=session["hwnd"])
+    return session, owned_window(machine.driver, session)

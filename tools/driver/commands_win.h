@@ -34,7 +34,10 @@ int MouseDownCommand(const Args& args);
 int MouseUpCommand(const Args& args);
 int MouseClickCommand(const Args& args);
 int CursorCommand(const Args& args);
+int KeyCommand(const Args& args);
 int ScreenshotCommand(const Args& args);
+int ForegroundCommand(const Args& args);
+int WindowShapeCommand(const Args& args);
 
 // Liveness regions.
 int HoldRegionCommand(const Args& args);
