@@ -231,17 +231,6 @@ def window_gone(driver, window: dict) -> bool:
 SETTINGS_CLOSE, SETTINGS_ROUTER, SETTINGS_WIN_CONTROL, SETTINGS_OK, SETTINGS_CANCEL = range(1011, 1016)
 
 
-def signed_in_session(driver) -> dict:
-    """The session window once the login window has handed over to it (both
-    have a control 1016, only the session window has the days label)."""
-    def find():
-        window = session_window(driver)
-        ids = {c.get("id") for c in driver.list_controls(hwnd=window["hwnd"])}
-        return window if DAYS_LABEL in ids else None
-
-    return wait_until(find, what="the session window")
-
-
 def open_settings(machine, devserver, boxes=(False, False, False), plain: str | None = "keep",
                   run: str | None = None, user_id: str = "demo", password: str = "demo1234"):
     """Starts the client and signs in (the login window saves `boxes`), then
@@ -250,7 +239,7 @@ def open_settings(machine, devserver, boxes=(False, False, False), plain: str | 
     window and the settings window."""
     start_client(machine, devserver)
     sign_in(machine.driver, user_id, password, boxes=boxes)
-    session = signed_in_session(machine.driver)
+    session = session_window(machine.driver)
     if plain != "keep":
         write_cookie_plain(machine, plain)
     if run is not None:
