@@ -8,40 +8,10 @@
 
 #include "client/app/app_settings.h"
 #include "client/app/download_progress.h"
+#include "client/protocol/internet_handles_win.h"
 
 namespace tarvo {
 namespace {
-
-// The session and URL handles. A stop request closes them from another
-// thread, which makes a blocked WinINet call return; each is closed once.
-class DownloadHandles {
- public:
-  ~DownloadHandles() { CloseAll(); }
-
-  HINTERNET Keep(HINTERNET handle, int slot) {
-    std::lock_guard lock(mutex_);
-    if (closed_) {
-      if (handle != nullptr) InternetCloseHandle(handle);
-      return nullptr;
-    }
-    handles_[slot] = handle;
-    return handle;
-  }
-
-  void CloseAll() {
-    std::lock_guard lock(mutex_);
-    closed_ = true;
-    for (int i = 1; i >= 0; --i) {  // the URL, then the session
-      if (handles_[i] != nullptr) InternetCloseHandle(handles_[i]);
-      handles_[i] = nullptr;
-    }
-  }
-
- private:
-  std::mutex mutex_;
-  bool closed_ = false;
-  HINTERNET handles_[2] = {nullptr, nullptr};
-};
 
 enum Slot { kSession = 0, kUrl = 1 };
 
@@ -101,7 +71,7 @@ std::wstring InstallerPath(const std::wstring& tempFolder) {
 std::wstring DownloadInstaller(const InstallerDownload& job, const std::function<void(int)>& progress,
                                std::stop_token stop) {
   if (job.tempFolder.empty() || stop.stop_requested()) return {};
-  DownloadHandles handles;
+  InternetHandles handles;
   std::stop_callback cancel(stop, [&handles] { handles.CloseAll(); });
 
   HINTERNET session = handles.Keep(

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "client/protocol/ansi_codepage.h"
+#include "client/protocol/internet_handles_win.h"
 
 namespace tarvo {
 namespace {
@@ -21,38 +22,6 @@ constexpr DWORD kReadChunk = 4096;
 constexpr DWORD kConnectTimeoutMs = 60000;
 constexpr DWORD kSendTimeoutMs = 30000;
 constexpr DWORD kReceiveTimeoutMs = 30000;
-
-// The three handles of one exchange. A stop request closes them from another
-// thread, which makes a blocked WinINet call return; each handle is closed
-// exactly once, by whichever side comes first.
-class ExchangeHandles {
- public:
-  ~ExchangeHandles() { CloseAll(); }
-
-  HINTERNET Keep(HINTERNET handle, int slot) {
-    std::lock_guard lock(mutex_);
-    if (closed_) {
-      if (handle != nullptr) InternetCloseHandle(handle);
-      return nullptr;
-    }
-    handles_[slot] = handle;
-    return handle;
-  }
-
-  void CloseAll() {
-    std::lock_guard lock(mutex_);
-    closed_ = true;
-    for (int i = 2; i >= 0; --i) {  // request, connection, root: innermost first
-      if (handles_[i] != nullptr) InternetCloseHandle(handles_[i]);
-      handles_[i] = nullptr;
-    }
-  }
-
- private:
-  std::mutex mutex_;
-  bool closed_ = false;
-  HINTERNET handles_[3] = {nullptr, nullptr, nullptr};
-};
 
 enum Slot { kRoot = 0, kConnection = 1, kRequest = 2 };
 
@@ -75,7 +44,7 @@ RequestStatus Exchange(std::wstring& reply, const std::wstring& url, std::stop_t
   const std::string target = ToAnsi(RequestTarget(url, host));
   const std::string hostAnsi = ToAnsi(host);
 
-  ExchangeHandles handles;
+  InternetHandles handles;
   std::stop_callback cancel(stop, [&handles] { handles.CloseAll(); });
 
   HINTERNET root = handles.Keep(InternetOpenW(L"Request", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0), kRoot);
