@@ -150,11 +150,7 @@ bool CtarvoDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& resul
       m_shape.Apply(hwnd(), 351, 431, 15);
       return false;
     case WM_LBUTTONDOWN:
-      if (GET_Y_LPARAM(lParam) < kDragAreaHeight) {
-        POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        ClientToScreen(hwnd(), &at);
-        SendMessageW(hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(at.x, at.y));
-      }
+      DragByTitleArea(hwnd(), lParam, kDragAreaHeight);
       return false;
     case WM_CTLCOLOREDIT: {
       auto dc = reinterpret_cast<HDC>(wParam);

@@ -11,6 +11,7 @@
 #include "client/protocol/replies.h"
 #include "client/protocol/server_url.h"
 #include "client/protocol/url_encode.h"
+#include "client/controls/skin_layout_win.h"
 #include "client/res/resource.h"
 #include "client/protocol/http_transport_win.h"
 #include "client/session/ras_dialer_win.h"
@@ -129,12 +130,7 @@ void main::SkinServiceButton(bool inService) {
 }
 
 void main::LayOutButtons() {
-  struct Skin {
-    CSkinButton* button;
-    int id, x, y, width, height;
-    WORD normal, pressed, hover, disabled;
-  };
-  const Skin skins[] = {
+  PlaceSkinButtons(hwnd(), {
       {&m_btnExit, IDC_SESSION_EXIT, 310, 14, 12, 12, 178, 157, 157, 0},
       {&m_btnMinimize, IDC_SESSION_MINIMIZE, 293, 14, 12, 12, 139, 138, 138, 0},
       {&m_btnConnect, IDC_SESSION_CONNECT, 93, 216, 116, 34, 164, 161, 161, 147},
@@ -143,12 +139,7 @@ void main::LayOutButtons() {
       {&m_btnSettings, IDC_SESSION_SETTINGS, 249, 60, 58, 22, 160, 158, 158, 0},
       {&m_btnExpand, IDC_SESSION_EXPAND, 335, 0, 15, 380, 137, 137, 137, 0},
       {&m_btnCollapse, IDC_SESSION_COLLAPSE, 335, 0, 15, 380, 148, 148, 148, 0},
-  };
-  for (const auto& s : skins) {
-    s.button->Attach(hwnd(), s.id);
-    s.button->SetSkinBitmaps(s.normal, s.pressed, s.hover, s.disabled);
-    MoveWindow(Item(s.id), s.x, s.y, s.width, s.height, TRUE);
-  }
+  });
 }
 
 void main::LayOutLabels() {
@@ -301,11 +292,7 @@ bool main::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
       WindowSessionView::RunPosted(lParam);
       return true;
     case WM_LBUTTONDOWN:
-      if (GET_Y_LPARAM(lParam) < kDragAreaHeight) {
-        POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        ClientToScreen(hwnd(), &at);
-        SendMessageW(hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(at.x, at.y));
-      }
+      DragByTitleArea(hwnd(), lParam, kDragAreaHeight);
       return false;
     case WM_CTLCOLORSTATIC: {
       const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));

@@ -7,6 +7,7 @@
 #include "client/protocol/adapter_query_win.h"
 #include "client/protocol/credentials_store.h"
 #include "client/protocol/startup_registration_win.h"
+#include "client/controls/skin_layout_win.h"
 #include "client/res/settings_ids.h"
 #include "client/settings/centre_over_owner.h"
 #include "client/tools/list_dlg_win.h"
@@ -52,23 +53,13 @@ void config::LayOutControls() {
     MoveWindow(Item(t.id), t.x, t.y, t.width, t.height, TRUE);
   }
 
-  struct Skin {
-    CSkinButton* button;
-    int id, x, y, width, height;
-    UINT normal, pressed, hover;
-  };
-  const Skin skins[] = {
+  PlaceSkinButtons(hwnd(), {
       {&m_btnClose, IDC_SETTINGS_CLOSE, 310, 9, 12, 12, 177, 176, 176},
       {&m_btnRouter, IDC_SETTINGS_ROUTER, 113, 162, 158, 29, 130, 130, 136},
       {&m_btnWinControl, IDC_SETTINGS_WIN_CONTROL, 113, 196, 158, 29, 143, 131, 131},
       {&m_btnOk, IDC_SETTINGS_OK, 92, 268, 71, 27, 163, 152, 152},
       {&m_btnCancel, IDC_SETTINGS_CANCEL, 170, 268, 71, 27, 156, 146, 146},
-  };
-  for (const auto& s : skins) {
-    s.button->Attach(hwnd(), s.id);
-    s.button->SetSkinBitmaps(s.normal, s.pressed, s.hover, 0);
-    MoveWindow(Item(s.id), s.x, s.y, s.width, s.height, TRUE);
-  }
+  });
 }
 
 // Only which preferences the file holds matters here; its id and password
@@ -145,11 +136,7 @@ bool config::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) 
       CentreOverOwner();
       return false;
     case WM_LBUTTONDOWN:
-      if (GET_Y_LPARAM(lParam) < kDragAreaHeight) {
-        POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        ClientToScreen(hwnd(), &at);
-        SendMessageW(hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(at.x, at.y));
-      }
+      DragByTitleArea(hwnd(), lParam, kDragAreaHeight);
       return false;
     default:
       return false;

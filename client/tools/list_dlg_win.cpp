@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "client/controls/skin_layout_win.h"
 #include "client/res/tools_ids.h"
 
 namespace tarvo {
@@ -63,24 +64,14 @@ void list::PlaceOverOwnerButton() {
 }
 
 void list::LayOutButtons() {
-  struct Skin {
-    CSkinButton* button;
-    int id, x, y, width, height;
-    UINT normal, pressed, hover;
-  };
-  const Skin skins[] = {
+  PlaceSkinButtons(hwnd(), {
       {&m_btnHeader, IDC_TOOLS_HEADER, 0, 1, 158, 29, 171, 171, 171},
       {&m_btnCmd, IDC_TOOLS_CMD, 1, 39, 156, 20, 175, 151, 151},
       {&m_btnRegedit, IDC_TOOLS_REGEDIT, 1, 59, 156, 20, 159, 155, 155},
       {&m_btnNetConn, IDC_TOOLS_NETWORK, 1, 79, 156, 20, 153, 169, 169},
       {&m_btnSecCenter, IDC_TOOLS_SECURITY, 1, 99, 156, 20, 168, 170, 170},
       {&m_btnServices, IDC_TOOLS_SERVICES, 1, 119, 156, 20, 149, 174, 174},
-  };
-  for (const auto& s : skins) {
-    s.button->Attach(hwnd(), s.id);
-    s.button->SetSkinBitmaps(s.normal, s.pressed, s.hover, 0);
-    MoveWindow(Item(s.id), s.x, s.y, s.width, s.height, TRUE);
-  }
+  });
 }
 
 bool list::OnCommand(WORD id, WORD /*code*/, HWND /*control*/) {

@@ -7,6 +7,13 @@ constexpr const wchar_t* kSelfProperty = L"TarvoDialog";
 
 }  // namespace
 
+void DragByTitleArea(HWND window, LPARAM pressAt, int areaHeight) {
+  POINT at{static_cast<short>(LOWORD(pressAt)), static_cast<short>(HIWORD(pressAt))};
+  if (at.y >= areaHeight) return;
+  ClientToScreen(window, &at);
+  SendMessageW(window, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(at.x, at.y));
+}
+
 Dialog::~Dialog() {
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
 }

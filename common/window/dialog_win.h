@@ -10,6 +10,10 @@ namespace tarvo {
 // WM_COMMAND id that asks the application's main window to close.
 inline constexpr WORD ID_APP_EXIT = 0xE141;
 
+// A press at a client y above `areaHeight` is handed to the window as a press
+// on its caption, so the user drags the captionless window by its title area.
+void DragByTitleArea(HWND window, LPARAM pressAt, int areaHeight);
+
 class Dialog {
  public:
   Dialog(HINSTANCE instance, UINT templateId) : instance_(instance), templateId_(templateId) {}
