@@ -516,14 +516,20 @@ class Driver:
         limit = (timeout_ms if timeout_ms is not None else 10000) / 1000 + 30
         # Files, not pipes: a Wine service started along with the driver would
         # inherit a pipe and keep it open, so its end would never be seen.
-        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            completed = subprocess.run([WINE, str(DRIVER_PATH), *args], env=self.session.env(),
-                                       cwd=str(self.session.host_path(TEST_FOLDER)), stdin=subprocess.DEVNULL,
-                                       stdout=out, stderr=err, timeout=limit)
-            out.seek(0)
-            err.seek(0)
-            stdout = out.read().decode("utf-8", errors="replace")
-            stderr = err.read().decode("utf-8", errors="replace")
+        for attempt in range(2):
+            with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+                completed = subprocess.run([WINE, str(DRIVER_PATH), *args], env=self.session.env(),
+                                           cwd=str(self.session.host_path(TEST_FOLDER)), stdin=subprocess.DEVNULL,
+                                           stdout=out, stderr=err, timeout=limit)
+                out.seek(0)
+                err.seek(0)
+                stdout = out.read().decode("utf-8", errors="replace")
+                stderr = err.read().decode("utf-8", errors="replace")
+            # Exit 1 with no word at all is Wine failing to start the driver
+            # (the driver's own failures are 2 to 4, with a message): once more.
+            if not (completed.returncode == 1 and not stdout and not stderr.strip()):
+                break
+            time.sleep(0.5)
         if check and completed.returncode != 0:
             raise DriverFailure(args, completed.returncode, stderr)
         return stdout[:-1] if stdout.endswith("\n") else stdout
