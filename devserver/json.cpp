@@ -5,28 +5,12 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "devserver/text_codec.h"
+
 namespace tarvo::devserver {
 namespace {
 
 constexpr int kMaxDepth = 32;
-
-void AppendCodePoint(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
 
 class Parser {
  public:
@@ -171,7 +155,7 @@ class Parser {
           } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
             return Fail("unpaired surrogate");
           }
-          AppendCodePoint(out, cp);
+          AppendUtf8(out, cp);
           break;
         }
         default:

@@ -5,6 +5,9 @@ namespace {
 
 static_assert(sizeof(wchar_t) == 4, "native wide texts are UTF-32");
 
+
+}  // namespace
+
 void AppendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {
     out += static_cast<char>(c);
@@ -22,8 +25,6 @@ void AppendUtf8(std::string& out, char32_t c) {
     out += static_cast<char>(0x80 | (c & 0x3F));
   }
 }
-
-}  // namespace
 
 std::string ToUtf8(std::wstring_view text) {
   std::string out;
