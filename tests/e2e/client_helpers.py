@@ -30,18 +30,23 @@ MSG_CONFIRM_FAILED = "접속정보가 올바르지 않습니다."
 MSG_EXIT = "Tarvo을 종료하시겠습니까?"
 
 
-def session_window(driver, timeout_ms=15000) -> dict:
-    """The visible top-level window titled Tarvo that has the account labels
-    (the login window's fields share ids with the session's buttons)."""
+def window_with_control(driver, control_id: int, what: str, timeout_ms: int) -> dict:
+    """The visible top-level window titled Tarvo that has control `control_id`."""
     deadline = time.monotonic() + timeout_ms / 1000
     while True:
         for window in driver.list_windows(TITLE, visible=True):
             controls = driver.list_controls(hwnd=window["hwnd"])
-            if any(c.get("id") == USER_ID_LABEL for c in controls):
+            if any(c.get("id") == control_id for c in controls):
                 return window
         if time.monotonic() > deadline:
-            raise AssertionError("no session window")
+            raise AssertionError(f"no {what}")
         time.sleep(0.2)
+
+
+def session_window(driver, timeout_ms=15000) -> dict:
+    """The session window, known by its account labels (the login window's
+    fields share ids with the session's buttons, so those cannot tell them apart)."""
+    return window_with_control(driver, USER_ID_LABEL, "session window", timeout_ms)
 
 
 # ---------------------------------------------------------------------------
@@ -91,16 +96,8 @@ def start_client(machine, devserver=None):
 
 
 def login_window(driver, timeout_ms=20000) -> dict:
-    """The visible login window (the top-level window titled Tarvo with a password field)."""
-    deadline = time.monotonic() + timeout_ms / 1000
-    while True:
-        for window in driver.list_windows(TITLE, visible=True):
-            controls = driver.list_controls(hwnd=window["hwnd"])
-            if any(c.get("id") == LOGIN_PASSWORD for c in controls):
-                return window
-        if time.monotonic() > deadline:
-            raise AssertionError("no login window")
-        time.sleep(0.2)
+    """The login window, known by its start-with-Windows box, an id the session window lacks."""
+    return window_with_control(driver, RUN_AT_STARTUP, "login window", timeout_ms)
 
 
 def sign_in(driver, user_id: str, password: str, boxes: tuple[bool, bool, bool] | None = None) -> dict:

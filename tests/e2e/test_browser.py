@@ -12,7 +12,7 @@ import time
 import pytest
 
 from client_helpers import (CLIENT, COLLAPSE, CONNECT, EXPAND, LOGOUT, TITLE, WATCHDOG, login_window,
-                            reset_client_state, sign_in, start_client, wait_until)
+                            reset_client_state, session_window, sign_in, start_client, wait_until)
 from harness_wine import DriverFailure
 
 NOTICE, BANNER = 1024, 1023
@@ -30,18 +30,6 @@ def machine(machine):
     machine.require(CLIENT, WATCHDOG)
     reset_client_state(machine)
     return machine
-
-
-def session_window(driver) -> dict:
-    """The visible session window, told from a login window that is still
-    shown by its notice pane (the two windows share the connect button's id)."""
-    def shown():
-        for window in driver.list_windows(TITLE, visible=True):
-            if any(c["id"] == NOTICE for c in driver.list_controls(hwnd=window["hwnd"])):
-                return window
-        return None
-
-    return wait_until(shown, timeout=20, interval=0.2, what="the session window")
 
 
 def as_rect(x, y, width, height):
