@@ -20,10 +20,14 @@ BOOL CTarvoRCDlg::OnInitDialog() {
   exStyle = (exStyle & ~static_cast<LONG_PTR>(WS_EX_APPWINDOW)) | WS_EX_TOOLWINDOW;
   SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, exStyle);
   MoveWindow(hwnd(), 0, 0, 0, 0, TRUE);
-  SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  // The z-order only: the window is never activated. The watchdog starts
+  // while the client's first window is on screen, and activation (or the
+  // keyboard focus, hence FALSE below) would take the user's typing away
+  // from it for a window nobody can see.
+  SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
 
   m_watchThread = std::jthread(ClientWatchThread);
-  return TRUE;
+  return FALSE;
 }
 
 bool CTarvoRCDlg::OnMessage(UINT msg, WPARAM, LPARAM, INT_PTR& result) {

@@ -3,6 +3,7 @@ the texts they show, and the steps of starting, signing in and connecting."""
 
 from __future__ import annotations
 
+import json
 import time
 
 CLIENT = "Tarvo.exe"
@@ -117,6 +118,12 @@ def sign_in(driver, user_id: str, password: str, boxes: tuple[bool, bool, bool] 
 
 def label(driver, window: dict, control: int) -> str:
     return driver.text(TITLE, control, hwnd=window["hwnd"])
+
+
+def in_front(driver, window: dict) -> bool:
+    """Whether `window` is the active window of the desktop, the one keys go to."""
+    front = driver.run("foreground").strip()
+    return front != "none" and json.loads(front)["hwnd"] == window["hwnd"]
 
 
 def wait_until(condition, timeout: float = 15.0, interval: float = 0.1, what: str = "condition"):

@@ -9,7 +9,7 @@ import pytest
 
 from client_helpers import (AUTO_LOGIN, CLIENT, LOGIN_PASSWORD, LOGIN_USER_ID, RUN_AT_STARTUP, SAVE_ID,
                             SETTINGS_CANCEL, SETTINGS_CLOSE, SETTINGS_OK, SETTINGS_ROUTER, TITLE, USER_ID_LABEL,
-                            WATCHDOG, cookie_files, cookie_plain, label, login_window, open_settings,
+                            WATCHDOG, cookie_files, cookie_plain, in_front, label, login_window, open_settings,
                             reset_client_state, run_value, session_window, start_client, wait_until, window_gone)
 from shell_stand_ins import ShellStandIns
 
@@ -116,7 +116,7 @@ def test_escape_alt_f4_enter_and_space_change_nothing(machine, devserver):
     session, settings = open_settings(machine, devserver, boxes=(False, True, False))
     driver = machine.driver
     before = cookie_files(machine)[0].read_bytes()
-    wait_until(lambda: driver.json("foreground")["hwnd"] == settings["hwnd"], what="the settings window in front")
+    wait_until(lambda: in_front(driver, settings), what="the settings window in front")
     for keys in ("escape", "enter", "space", "alt+f4"):
         driver.run("key", keys)
     # Keys are delivered in order: a window still there after a later

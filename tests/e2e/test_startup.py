@@ -27,10 +27,16 @@ def request_names(devserver):
 
 def test_a_fresh_start_shows_the_login_window_beside_its_watchdog(machine, devserver):
     start_client(machine, devserver)
-    login_window(machine.driver)
+    login = login_window(machine.driver)
     assert machine.driver.check_region("Tarvo_Share_memory2", "tarvo_ok") == "pass"
     wait_until(lambda: machine.session.pids_of(WATCHDOG), what="the watchdog")
     assert machine.wait_region("Tarvo_Share_memory", "tarvo_network_ok") == "pass"
+    # The watchdog's hidden window, made after the login window was shown,
+    # leaves the login window in front with the keyboard.
+    machine.driver.wait_window(cls="#32770", exe=WATCHDOG)
+    time.sleep(1)
+    front = machine.driver.json("foreground")
+    assert front["hwnd"] == login["hwnd"] and front["focus"] != "0x0", front
     # The left-over tunnel is dropped by name before anything else.
     assert [run.args for run in machine.rasdial.wait_for(1)] == ["Tarvo /disconnect"]
     assert request_names(devserver) == ["version"]

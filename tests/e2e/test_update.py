@@ -16,8 +16,8 @@ import pytest
 
 from harness_wine import TEST_FOLDER, WIN_BIN_DIR
 
-from client_helpers import (CLIENT, MSG_UPDATE, TITLE, WATCHDOG, login_window, reset_client_state, start_client,
-                            wait_until, wine)
+from client_helpers import (CLIENT, MSG_UPDATE, TITLE, WATCHDOG, in_front, login_window, reset_client_state,
+                            start_client, wait_until, wine)
 
 UPDATE_TITLE = "Tarvo 업데이트"
 PERCENT, STATUS_LINE, PROGRESS = 1025, 1026, 1029
@@ -168,7 +168,8 @@ def test_a_failed_download_launches_nothing_not_even_an_earlier_installer(machin
         devserver.admin.post("/faults", {"match": "installer", "mode": "hang"}, expect=201)
     machine.driver.msgbox(answer="yes", exe=CLIENT)
     if failure == "window-closed":
-        update_window(machine)
+        window = update_window(machine)
+        wait_until(lambda: in_front(machine.driver, window), what="the update window in front")
         machine.driver.run("key", "escape")
 
     assert client.wait(timeout=60) == 0

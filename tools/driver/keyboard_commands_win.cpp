@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <cwctype>
 #include <string>
 #include <vector>
@@ -70,12 +71,22 @@ int KeyCommand(const Args& words) {
   return 0;
 }
 
-// foreground: the window that has the user's activation, as JSON, or "none".
+// foreground: the window that has the user's activation, as JSON with the
+// window of its thread that has the keyboard focus ("focus", "0x0" for none),
+// or "none".
 int ForegroundCommand(const Args& words) {
   const CommandLine args(words, {});
   args.ExpectAtMost(0);
   const HWND window = GetForegroundWindow();
-  PrintLine(window != nullptr ? WindowJson(DescribeWindow(window)) : "none");
+  if (window == nullptr) {
+    PrintLine("none");
+    return 0;
+  }
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof thread;
+  const HWND focus =
+      GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread) ? thread.hwndFocus : nullptr;
+  PrintLine(WindowJsonFields(DescribeWindow(window)).Hex("focus", reinterpret_cast<std::uintptr_t>(focus)).Str());
   return 0;
 }
 

@@ -162,7 +162,7 @@ std::string RectJson(const RECT& rect) {
   return json;
 }
 
-std::string WindowJson(const WindowInfo& window) {
+JsonLine WindowJsonFields(const WindowInfo& window) {
   return JsonLine()
       .Hex("hwnd", reinterpret_cast<std::uintptr_t>(window.hwnd))
       .Text("class", ToUtf8(window.className))
@@ -174,9 +174,10 @@ std::string WindowJson(const WindowInfo& window) {
       .Raw("rect", RectJson(window.rect))
       .Number("pid", window.pid)
       .Text("exe", ToUtf8(window.exe))
-      .Hex("owner", reinterpret_cast<std::uintptr_t>(window.owner))
-      .Str();
+      .Hex("owner", reinterpret_cast<std::uintptr_t>(window.owner));
 }
+
+std::string WindowJson(const WindowInfo& window) { return WindowJsonFields(window).Str(); }
 
 WindowInfo WaitForWindow(const WindowFilter& filter, DWORD timeoutMs) {
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;

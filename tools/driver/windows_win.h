@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tools/driver/command_line.h"
+#include "tools/driver/json_line.h"
 
 namespace tarvo::driver {
 
@@ -52,6 +53,7 @@ DWORD TimeoutFromArgs(const CommandLine& args);
 WindowInfo DescribeWindow(HWND hwnd);
 std::vector<WindowInfo> TopLevelWindows();
 std::string WindowJson(const WindowInfo& window);
+JsonLine WindowJsonFields(const WindowInfo& window);  // the same fields, for a caller to add more
 std::string RectJson(const RECT& rect);  // [left,top,right,bottom]
 
 // Polls every 50 ms; DriverError kNotFound after `timeoutMs`.
