@@ -6,11 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include "common/text/utf8.h"
+
 namespace tarvo::devserver {
 
 std::string ToUtf8(std::wstring_view text);
-// Appends one code point as UTF-8.
-void AppendUtf8(std::string& out, char32_t c);
 // Nothing when `bytes` is not well-formed UTF-8.
 std::optional<std::wstring> FromUtf8(std::string_view bytes);
 
