@@ -311,12 +311,6 @@ bool main::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
   }
 }
 
-bool main::PreTranslateMessage(MSG& msg) {
-  if (msg.wParam == VK_ESCAPE) return true;
-  if (msg.message == WM_SYSKEYDOWN && msg.wParam == VK_F4) return true;
-  if (msg.message == WM_KEYDOWN && (msg.wParam == VK_RETURN || msg.wParam == VK_SPACE || msg.wParam == VK_CANCEL))
-    return true;
-  return false;
-}
+bool main::PreTranslateMessage(MSG& msg) { return IsIgnoredDialogKey(msg); }
 
 }  // namespace tarvo

@@ -145,13 +145,6 @@ bool config::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) 
 
 // Escape, Alt+F4, Enter and Space do nothing here: the window closes only by
 // its buttons.
-bool config::PreTranslateMessage(MSG& msg) {
-  if (msg.wParam == VK_ESCAPE) return true;
-  if (msg.message == WM_SYSKEYDOWN && msg.wParam == VK_F4) return true;
-  if (msg.message == WM_KEYDOWN &&
-      (msg.wParam == VK_RETURN || msg.wParam == VK_SPACE || msg.wParam == VK_CANCEL))
-    return true;
-  return false;
-}
+bool config::PreTranslateMessage(MSG& msg) { return IsIgnoredDialogKey(msg); }
 
 }  // namespace tarvo

@@ -14,6 +14,13 @@ void DragByTitleArea(HWND window, LPARAM pressAt, int areaHeight) {
   SendMessageW(window, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(at.x, at.y));
 }
 
+bool IsIgnoredDialogKey(const MSG& msg) {
+  if (msg.wParam == VK_ESCAPE) return true;
+  if (msg.message == WM_SYSKEYDOWN && msg.wParam == VK_F4) return true;
+  return msg.message == WM_KEYDOWN &&
+         (msg.wParam == VK_RETURN || msg.wParam == VK_SPACE || msg.wParam == VK_CANCEL);
+}
+
 Dialog::~Dialog() {
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
 }

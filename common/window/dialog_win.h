@@ -14,6 +14,11 @@ inline constexpr WORD ID_APP_EXIT = 0xE141;
 // on its caption, so the user drags the captionless window by its title area.
 void DragByTitleArea(HWND window, LPARAM pressAt, int areaHeight);
 
+// The keys that a window closing only by its own buttons ignores: Escape (in
+// any message), Alt+F4, and Enter, Space and Cancel presses. For a
+// PreTranslateMessage that consumes them.
+bool IsIgnoredDialogKey(const MSG& msg);
+
 class Dialog {
  public:
   Dialog(HINSTANCE instance, UINT templateId) : instance_(instance), templateId_(templateId) {}
