@@ -57,15 +57,15 @@ import shutil
 import subprocess
 from pathlib import Path, PureWindowsPath
 
-from harness_wine import WINE
-
 RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
 SIM_FOLDER = PureWindowsPath(r"C:\tarvo-sim")
 
 
 def wine(machine, *args: str, check: bool = False) -> subprocess.CompletedProcess:
-    return subprocess.run([WINE, *args], env=machine.session.env(), capture_output=True, timeout=60, check=check,
-                          cwd=str(machine.program_dir))
+    done = machine.session.run_to_end(list(args), cwd=machine.program_dir)
+    if check:
+        done.check_returncode()
+    return done
 
 
 def run_value(machine) -> str | None:

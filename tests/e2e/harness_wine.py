@@ -385,6 +385,27 @@ class WineSession:
                                      stdout=stdout if stdout is not None else log, stderr=log)
         return WinProcess(program, popen, log_file)
 
+    def run_to_end(self, args: list[str], cwd: Path | None = None,
+                   timeout: float = 60) -> subprocess.CompletedProcess:
+        """Runs a Windows program (or a Wine command such as "reg") under Wine
+        to its end; its output comes back as bytes."""
+        # Files, not pipes: a Wine service started along with the program
+        # would inherit a pipe and keep it open, so its end would never be seen.
+        for attempt in range(2):
+            with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+                completed = subprocess.run([WINE, *args], env=self.env(),
+                                           cwd=str(cwd or self.host_path(TEST_FOLDER)), stdin=subprocess.DEVNULL,
+                                           stdout=out, stderr=err, timeout=timeout)
+                out.seek(0)
+                err.seek(0)
+                completed.stdout, completed.stderr = out.read(), err.read()
+            # Exit 1 without a word on either stream is Wine failing to start
+            # the program (the driver and "reg" say why they fail): once more.
+            if not (completed.returncode == 1 and not completed.stdout and not completed.stderr.strip()):
+                break
+            time.sleep(0.5)
+        return completed
+
     def test_processes(self) -> list[int]:
         """Linux pids of every process of the prefix except the wineserver and
         the prefix's own services (including programs still being loaded)."""
@@ -514,22 +535,9 @@ class Driver:
         args = [str(a) for a in args]
         # Wait for the driver's own timeout plus Wine's start-up.
         limit = (timeout_ms if timeout_ms is not None else 10000) / 1000 + 30
-        # Files, not pipes: a Wine service started along with the driver would
-        # inherit a pipe and keep it open, so its end would never be seen.
-        for attempt in range(2):
-            with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-                completed = subprocess.run([WINE, str(DRIVER_PATH), *args], env=self.session.env(),
-                                           cwd=str(self.session.host_path(TEST_FOLDER)), stdin=subprocess.DEVNULL,
-                                           stdout=out, stderr=err, timeout=limit)
-                out.seek(0)
-                err.seek(0)
-                stdout = out.read().decode("utf-8", errors="replace")
-                stderr = err.read().decode("utf-8", errors="replace")
-            # Exit 1 with no word at all is Wine failing to start the driver
-            # (the driver's own failures are 2 to 4, with a message): once more.
-            if not (completed.returncode == 1 and not stdout and not stderr.strip()):
-                break
-            time.sleep(0.5)
+        completed = self.session.run_to_end([str(DRIVER_PATH), *args], timeout=limit)
+        stdout = completed.stdout.decode("utf-8", errors="replace")
+        stderr = completed.stderr.decode("utf-8", errors="replace")
         if check and completed.returncode != 0:
             raise DriverFailure(args, completed.returncode, stderr)
         return stdout[:-1] if stdout.endswith("\n") else stdout

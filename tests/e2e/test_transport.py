@@ -16,7 +16,7 @@ from pathlib import Path
 import pytest
 
 from harness_devserver import DEVSERVER, DevServer
-from harness_wine import PROGRAM_FOLDER, TEST_FOLDER, WINE
+from harness_wine import PROGRAM_FOLDER, TEST_FOLDER
 
 PROBE = "tarvo-http-probe.exe"
 USER_AGENT = "Mozilla/5.0 (Windows NT 6.1; WOW64; Trident/7.0; rv:11.0)  like Gecko"
@@ -280,8 +280,7 @@ def root_store_reg(der: bytes, remove: bool) -> str:
 def regedit(session, text: str) -> None:
     reg = session.host_path(TEST_FOLDER / "root-store.reg")
     reg.write_bytes(b"\xff\xfe" + text.encode("utf-16-le"))
-    subprocess.run([WINE, "regedit", "/S", str(TEST_FOLDER / "root-store.reg")], env=session.env(),
-                   stdin=subprocess.DEVNULL, capture_output=True, timeout=60, check=True)
+    session.run_to_end(["regedit", "/S", str(TEST_FOLDER / "root-store.reg")]).check_returncode()
 
 
 @pytest.fixture(scope="module")
