@@ -4,7 +4,7 @@ wine_session  one Xvfb display and one Korean-locale Wine prefix per pytest run
 machine       per test: a fresh program folder, an empty rasdial record, the
               driver; every program the test started is killed at its end and,
               when it failed, a screenshot and the logs land in
-              build/e2e-artifacts/<test>/
+              build/e2e-artifacts/<test>/ and a summary is printed
 devserver     per test: the reference server on free loopback ports; the
               programs the test starts get its URL in TARVO_SERVER_BASE_URL
 """
@@ -23,7 +23,9 @@ from harness_wine import WIN_BIN_DIR, Machine, WineSession
 def pytest_runtest_makereport(item, call):
     outcome = yield
     report = outcome.get_result()
-    setattr(item, f"report_{report.when}", report)
+    machine = item.funcargs.get("machine") if hasattr(item, "funcargs") else None
+    if report.when == "call" and report.failed and isinstance(machine, Machine):
+        machine.save_evidence()  # now, while the test's server still runs
 
 
 @pytest.fixture(scope="session")
@@ -44,8 +46,7 @@ def machine(wine_session, request):
     machine = Machine(wine_session, name)
     machine.prepare()
     yield machine
-    report = getattr(request.node, "report_call", None)
-    machine.finish(failed=report is not None and report.failed)
+    machine.finish()
 
 
 @pytest.fixture
@@ -55,6 +56,7 @@ def devserver(machine):
     server = DevServer(machine.session.dir / f"devserver-{machine.artifacts.name}")
     server.start()
     machine.env["TARVO_SERVER_BASE_URL"] = server.base_url
+    machine.evidence.append(("the server's last requests", server.last_requests))
     try:
         yield server
     finally:

@@ -68,6 +68,12 @@ class DevServer:
                 self.admin_url = match.group(1).rstrip("/")
         self.admin = AdminClient(self.admin_url)
 
+    def last_requests(self, count: int = 12) -> list[str]:
+        """The last requests the server logged: time, name, reply status (none = no reply sent), request line."""
+        return [f"{entry['time']} {entry['name']} -> {entry['status'] or 'none'}"
+                f"{' fault ' + entry['fault'] if entry['fault'] else ''}  {entry['request_line'][:160]}"
+                for entry in self.admin.get("/requests")[-count:]]
+
     def stop(self) -> None:
         if self.process and self.process.poll() is None:
             self.process.terminate()

@@ -20,6 +20,7 @@ import subprocess
 import tempfile
 import time
 from dataclasses import dataclass
+from typing import Callable
 from pathlib import Path, PureWindowsPath
 
 REPO_ROOT = Path(__file__).resolve().parents[2]
@@ -53,6 +54,7 @@ HANGUL_SAMPLE = "가나다한글확인"
 
 # Processes of the prefix itself, left alone between tests.
 SYSTEM_PROCESSES = {"services.exe", "winedevice.exe", "plugplay.exe", "svchost.exe", "explorer.exe", "rpcss.exe"}
+EVIDENCE_LOG_LINES = 15  # of each program's log, printed when a test fails
 
 WINDOWS_PATH = re.compile(r"^[A-Za-z]:\\")
 
@@ -642,6 +644,12 @@ class Driver:
 # One test's view of the machine
 
 
+def _worth_showing(window: dict) -> bool:
+    if window["class"] == "IME":
+        return False
+    return window["visible"] or window.get("exe", "").lower() not in SYSTEM_PROCESSES
+
+
 class Machine:
     """What a test works with: the driver, the rasdial record, a fresh program
     folder, and the programs it starts (all ended when the test ends)."""
@@ -655,6 +663,8 @@ class Machine:
         # Extra environment of the programs this test starts (the server's URL, ...).
         self.env: dict[str, str] = {}
         self.processes: list[WinProcess] = []
+        # More to print when the test fails: (heading, function returning lines).
+        self.evidence: list[tuple[str, Callable[[], list[str]]]] = []
 
     def prepare(self) -> None:
         self.session.kill_test_processes()
@@ -665,29 +675,50 @@ class Machine:
             if (WIN_BIN_DIR / program).exists():
                 self.install(program)
 
-    def finish(self, failed: bool) -> None:
-        try:
-            if failed:
-                self._save_evidence()
-        finally:
-            for process in self.processes:
-                if process.popen.stdout:
-                    process.popen.stdout.close()
-            self.session.kill_test_processes()
+    def finish(self) -> None:
+        for process in self.processes:
+            if process.popen.stdout:
+                process.popen.stdout.close()
+        self.session.kill_test_processes()
 
-    def _save_evidence(self) -> None:
+    def save_evidence(self) -> None:
+        """Keeps a screenshot, the windows and the programs' logs, and prints
+        a summary of them: a CI log is often all there is to look at."""
         self.artifacts.mkdir(parents=True, exist_ok=True)
+        print(f"\n--- evidence of the failure (files in {self.artifacts})")
         try:
             self.screenshot("failure")
             windows = self.driver.run("list-windows")
             (self.artifacts / "windows.jsonl").write_text(windows + "\n", encoding="utf-8")
+            print("top-level windows (without the prefix's own hidden ones):")
+            for line in windows.splitlines():
+                window = json.loads(line)
+                if _worth_showing(window):
+                    print(f"  {line}")
+                if window["visible"]:  # what it says: a message box's text, say
+                    texts = [c["text"] for c in self.driver.list_controls(hwnd=window["hwnd"]) if c.get("text")]
+                    print(f"    texts: {texts}")
         except (AssertionError, HarnessError, subprocess.SubprocessError, OSError) as error:
             (self.artifacts / "evidence-error.txt").write_text(str(error), encoding="utf-8")
+            print(f"no screenshot or window list: {error}")
+        print("programs of the prefix still running:",
+              ", ".join(proc_image(pid) for pid in self.session.test_processes()) or "none")
         for process in self.processes:
+            state = "running" if process.running() else f"exit code {process.popen.returncode}"
+            print(f"{process.log_file.name} (pid {process.pid}, {state})")
             if process.log_file.exists():
                 shutil.copy2(process.log_file, self.artifacts / process.log_file.name)
+                for line in process.log_file.read_text(errors="replace").splitlines()[-EVIDENCE_LOG_LINES:]:
+                    print(f"  | {line}")
         if self.rasdial.path.exists():
             shutil.copy2(self.rasdial.path, self.artifacts / "rasdial.log")
+            print("rasdial record:", *self.rasdial.path.read_text(errors="replace").splitlines(), sep="\n  ")
+        for heading, lines in self.evidence:
+            try:
+                print(f"{heading}:", *lines(), sep="\n  ")
+            except Exception as error:  # evidence must never hide the failure itself
+                print(f"{heading}: unavailable ({error})")
+        print("--- end of the evidence")
 
     # -- programs
 
