@@ -54,9 +54,15 @@ HANGUL_SAMPLE = "가나다한글확인"
 
 # Processes of the prefix itself, left alone between tests.
 SYSTEM_PROCESSES = {"services.exe", "winedevice.exe", "plugplay.exe", "svchost.exe", "explorer.exe", "rpcss.exe"}
+# Quiet, except the memory-layout errors with which Wine fails to start a
+# program now and then (see wine_failed_to_start).
+WINEDEBUG = "-all,err+virtual"
+WINE_START_FAILURE = b"failed to map the shared user data"
+START_ATTEMPTS = 3
 EVIDENCE_LOG_LINES = 15  # of each program's log, printed when a test fails
 
 WINDOWS_PATH = re.compile(r"^[A-Za-z]:\\")
+NTDLL_MAPPED = re.compile(rb"/ntdll\.dll$", re.MULTILINE)
 
 
 class HarnessError(RuntimeError):
@@ -190,6 +196,16 @@ def wait_pids_gone(pids, timeout: float) -> list[int]:
     return left
 
 
+def wine_failed_to_start(returncode: int | None, stdout: bytes, stderr: bytes) -> bool:
+    """Whether Wine gave up on a program before running it. Now and then the
+    address at which Windows keeps its shared user data is already taken in
+    the new process (address-space randomisation), and Wine ends it with exit
+    code 1; earlier, with all debug channels off, the same failure showed as
+    exit 1 without a word. The programs under test and the driver never end
+    like that, and a second start succeeds."""
+    return returncode == 1 and not stdout and (not stderr.strip() or WINE_START_FAILURE in stderr)
+
+
 # ---------------------------------------------------------------------------
 # Wine prefix
 
@@ -201,7 +217,7 @@ def wine_env(prefix: Path, display: str, extra: dict[str, str] | None = None) ->
             "language")}
     env.update({
         "WINEPREFIX": str(prefix),
-        "WINEDEBUG": "-all",
+        "WINEDEBUG": WINEDEBUG,
         # No Mono or Gecko install dialogs, no desktop menu entries on the host.
         "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
         "DISPLAY": display,
@@ -329,10 +345,11 @@ class WineSession:
             self._install_tools()
             # Kept running for the whole session: each program starts faster.
             subprocess.run([WINESERVER, "-p"], env=self.env(), stdout=log, stderr=log, timeout=60, check=True)
-            # The first program starts the prefix's services and desktop, which
-            # keep its standard handles: give them the log, never a test's pipe.
-            subprocess.run([WINE, str(DRIVER_PATH), "list-windows"], env=self.env(), stdin=subprocess.DEVNULL,
-                           stdout=log, stderr=log, timeout=120, check=True)
+            # The first program starts the prefix's services and desktop (which
+            # keep its standard handles: files, never a test's pipe).
+            first = self.run_to_end([str(DRIVER_PATH), "list-windows"], timeout=120)
+            log.write(first.stderr)
+            first.check_returncode()
         self._check_locale()
 
     def stop(self) -> None:
@@ -381,11 +398,19 @@ class WineSession:
         program = PureWindowsPath(program)
         number = next(self._launches)
         log_file = self.logs / f"{number:03d}-{program.name}.log"
-        with open(log_file, "ab") as log:
-            popen = subprocess.Popen([WINE, str(program), *args], env=self.env(env),
-                                     cwd=str(cwd or self.host_path(TEST_FOLDER)), stdin=subprocess.DEVNULL,
-                                     stdout=stdout if stdout is not None else log, stderr=log)
-        return WinProcess(program, popen, log_file)
+        for attempt in range(START_ATTEMPTS):
+            with open(log_file, "ab") as log:
+                popen = subprocess.Popen([WINE, str(program), *args], env=self.env(env),
+                                         cwd=str(cwd or self.host_path(TEST_FOLDER)), stdin=subprocess.DEVNULL,
+                                         stdout=stdout if stdout is not None else log, stderr=log)
+            process = WinProcess(program, popen, log_file)
+            # Returned once Wine has loaded it, so that a failed start can be told.
+            process.wait_for_image()
+            if process.running() or attempt == START_ATTEMPTS - 1 or not wine_failed_to_start(
+                    popen.wait(), b"", log_file.read_bytes()):
+                return process
+            self._note_failed_start([str(program), *args])
+        return process
 
     def run_to_end(self, args: list[str], cwd: Path | None = None,
                    timeout: float = 60) -> subprocess.CompletedProcess:
@@ -393,7 +418,7 @@ class WineSession:
         to its end; its output comes back as bytes."""
         # Files, not pipes: a Wine service started along with the program
         # would inherit a pipe and keep it open, so its end would never be seen.
-        for attempt in range(2):
+        for attempt in range(START_ATTEMPTS):
             with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
                 completed = subprocess.run([WINE, *args], env=self.env(),
                                            cwd=str(cwd or self.host_path(TEST_FOLDER)), stdin=subprocess.DEVNULL,
@@ -401,12 +426,17 @@ class WineSession:
                 out.seek(0)
                 err.seek(0)
                 completed.stdout, completed.stderr = out.read(), err.read()
-            # Exit 1 without a word on either stream is Wine failing to start
-            # the program (the driver and "reg" say why they fail): once more.
-            if not (completed.returncode == 1 and not completed.stdout and not completed.stderr.strip()):
+            if attempt == START_ATTEMPTS - 1 or not wine_failed_to_start(completed.returncode, completed.stdout,
+                                                                         completed.stderr):
                 break
-            time.sleep(0.5)
+            self._note_failed_start(args)
         return completed
+
+    def _note_failed_start(self, args: list[str]) -> None:
+        note = f"{time.strftime('%H:%M:%S')} Wine failed to start {' '.join(args)!r}: once more"
+        print(note)
+        with open(self.logs / "wine-start-failures.log", "a", encoding="utf-8") as log:
+            log.write(note + "\n")
 
     def test_processes(self) -> list[int]:
         """Linux pids of every process of the prefix except the wineserver and
@@ -474,14 +504,17 @@ class WinProcess:
             raise AssertionError(f"{self.program.name} still runs after {timeout} s") from None
 
     def wait_for_image(self, timeout: float = 20.0) -> None:
-        """Waits until Wine has loaded the program (ps shows its Windows path)."""
+        """Waits until Wine has loaded the program: ps shows its Windows path
+        and Wine's ntdll.dll is mapped, which is past the point where Wine may
+        give up on a new process (see wine_failed_to_start)."""
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
             image = proc_image(self.pid)
             if WINDOWS_PATH.match(image):
                 if PureWindowsPath(image).name.lower() != self.program.name.lower():
                     raise HarnessError(f"pid {self.pid} runs {image}, not {self.program}")
-                return
+                if NTDLL_MAPPED.search(_read_proc(self.pid, "maps")):
+                    return
             if not self.running():
                 return
             time.sleep(0.02)

@@ -21,7 +21,7 @@ import shutil
 import time
 from dataclasses import dataclass
 
-from harness_wine import PROGRAM_FOLDER, TEST_FOLDER, WIN_BIN_DIR
+from harness_wine import PROGRAM_FOLDER, TEST_FOLDER, WIN_BIN_DIR, WINEDEBUG
 
 from client_helpers import wine
 
@@ -139,7 +139,7 @@ _SHELL_EXECUTE = re.compile(r"trace:exec:SHELL_execute mask=\S+ hwnd=\S+ verb=(?
 
 def trace_shell(machine) -> None:
     """The programs the test starts from now on record their ShellExecute calls."""
-    machine.env["WINEDEBUG"] = "-all,trace+exec"
+    machine.env["WINEDEBUG"] = f"{WINEDEBUG},trace+exec"
 
 
 def _traced_text(value: str) -> str | None:
