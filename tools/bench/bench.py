@@ -59,15 +59,16 @@ class Bench:
 
     def until_window(self, program, title: str) -> float:
         """Seconds from the program's start to its visible window, seen by a driver already waiting."""
-        waiter = subprocess.Popen([WINE, str(DRIVER_PATH), "wait-window", title, "--visible", "--timeout", "60000"],
-                                  env=self.machine.session.env(), stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
-                                  cwd=str(self.machine.program_dir))
+        waiter = self.machine.session.launch(DRIVER_PATH, "wait-window", title, "--visible", "--timeout", "60000",
+                                             cwd=self.machine.program_dir, stdout=subprocess.PIPE)
         time.sleep(1.0)  # the waiter is up and polling
         started = time.monotonic()
         program()
-        waiter.stdout.readline()
+        seen = waiter.popen.stdout.readline()
         elapsed = time.monotonic() - started
-        waiter.wait(30)
+        if waiter.wait(30) != 0 or not seen:
+            raise RuntimeError(f"no {title!r} window seen (see {waiter.log_file})")
+        waiter.popen.stdout.close()
         return elapsed
 
     def startup(self) -> None:
