@@ -191,7 +191,7 @@ def main() -> int:
         bench.session_flows()
         bench.idle_and_memory()
         bench.kill_reactions()
-        machine.finish(failed=False)
+        machine.finish()
     finally:
         session.stop()
         server.stop()
