@@ -406,8 +406,10 @@ class WineSession:
             process = WinProcess(program, popen, log_file)
             # Returned once Wine has loaded it, so that a failed start can be told.
             process.wait_for_image()
-            if process.running() or attempt == START_ATTEMPTS - 1 or not wine_failed_to_start(
-                    popen.wait(), b"", log_file.read_bytes()):
+            if process.running() or attempt == START_ATTEMPTS - 1:
+                return process
+            # The log holds its stderr (and its stdout, unless the caller reads that).
+            if not wine_failed_to_start(popen.wait(), stdout=b"", stderr=log_file.read_bytes()):
                 return process
             self._note_failed_start([str(program), *args])
         return process
