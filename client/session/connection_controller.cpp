@@ -72,31 +72,61 @@ std::wstring ConnectionController::Request(std::wstring_view pathAndQuery, std::
   return reply;
 }
 
-void ConnectionController::HangUpConnection() { ports_.dialer->HangUp(rasConnHandle_.load()); }
+bool ConnectionController::HangUpEffect(std::stop_token stop, const std::function<void()>& before) {
+  std::lock_guard ras(rasMutex_);
+  ConnHandle handle = 0;
+  if (!Effect(stop, [&] {
+        if (before) before();
+        handle = rasConnHandle_.load();
+      }))
+    return false;
+  ports_.dialer->HangUp(handle);
+  return true;
+}
 
 int ConnectionController::DialVpnEntry(std::stop_token stop) {
-  DialRequest request{m_strAppFolder + L"\\temporarily_file", m_strVpnServer, m_strVpnUser, m_strVpnPassword};
-  if (!Effect(stop, [this] { rasConnHandle_ = 0; })) return -1;
-  ConnHandle handle = 0;
-  {
-    std::lock_guard lock(dialsMutex_);
+  constexpr int kStopped = -1;
+  DialRequest request;
+  for (;;) {
+    {
+      std::unique_lock dials(dialsMutex_);
+      if (!dialsDone_.wait(dials, stop, [this] { return dialsInProgress_ == 0; })) return kStopped;
+    }
+    // The stop check, the reading of the fields the window's thread writes
+    // and the counting of the dial are one step: a hang-up either sees this
+    // dial under way or stops it before it starts.
+    std::lock_guard lock(gate_);
+    if (stop.stop_requested() || shutDown_) return kStopped;
+    std::lock_guard dials(dialsMutex_);
+    if (dialsInProgress_ != 0) continue;  // another dial started meanwhile
     ++dialsInProgress_;
+    request = DialRequest{m_strAppFolder + L"\\temporarily_file", m_strVpnServer, m_strVpnUser, m_strVpnPassword};
+    rasConnHandle_ = 0;
+    break;
   }
+  ConnHandle handle = 0;
   const int rc = ports_.dialer->Dial(request, handle);
-  const auto dialEnded = [this] {
-    std::lock_guard lock(dialsMutex_);
-    --dialsInProgress_;
-    dialsDone_.notify_all();
-  };
   // A dial that returns after its thread was stopped hangs up its own
   // connection and has no other effect.
-  if (!Effect(stop, [&] { rasConnHandle_ = handle; })) {
-    ports_.dialer->HangUp(handle);
-    dialEnded();
-    return -1;
+  const bool kept = Effect(stop, [&] { rasConnHandle_ = handle; });
+  if (!kept) ports_.dialer->HangUp(handle);
+  {
+    std::lock_guard dials(dialsMutex_);
+    --dialsInProgress_;
   }
-  dialEnded();
-  return rc;
+  dialsDone_.notify_all();
+  return kept ? rc : kStopped;
+}
+
+bool ConnectionController::Redial(std::stop_token stop) {
+  for (;;) {
+    if (!HangUpEffect(stop)) return false;
+    if (!ports_.clock->Pause(stop, SessionTiming::kRedialPause)) return false;
+    const int rc = DialVpnEntry(stop);
+    if (stop.stop_requested()) return false;
+    if (rc == 0) return true;
+    // A refused dial brings no address to wait for: go round again.
+  }
 }
 
 // --- window's thread ---------------------------------------------------------
@@ -123,9 +153,12 @@ void ConnectionController::ConnectButton() {
     return;
   }
   m_bServiceUnused = 0;
-  m_strVpnServer = join.vpnServer;
-  m_strVpnUser = join.vpnUser;
-  m_strVpnPassword = join.vpnPassword;
+  {
+    std::lock_guard lock(gate_);  // a worker's dial reads them under the gate
+    m_strVpnServer = join.vpnServer;
+    m_strVpnUser = join.vpnUser;
+    m_strVpnPassword = join.vpnPassword;
+  }
   m_bConnected = 1;
   StartWorker(m_pDialThread, &ConnectionController::DialThread);
 }
@@ -140,11 +173,10 @@ void ConnectionController::DialThread(std::stop_token stop) {
   const int rc = DialVpnEntry(stop);
   if (stop.stop_requested()) return;
   if (rc != 0) {
-    Effect(stop, [&] {
+    HangUpEffect(stop, [&] {
       m_bConnected = 0;
       ports_.view->SetLabel(SessionLabel::Status, std::to_wstring(rc) + L" 오류");
       ports_.view->EnableButton(SessionButton::Connect, true);
-      HangUpConnection();
     });
     return;
   }
@@ -159,10 +191,7 @@ void ConnectionController::WatchdogLinkThread(std::stop_token stop) {
     if (!ports_.watchdog->WatchdogAlive()) {
       // Without the watchdog nothing would drop the tunnel if this client
       // died: hang up and end the client.
-      Effect(stop, [this] {
-        HangUpConnection();
-        ports_.view->ExitApplication();
-      });
+      if (HangUpEffect(stop)) Effect(stop, [this] { ports_.view->ExitApplication(); });
       return;
     }
     if (!ports_.clock->Pause(stop, SessionTiming::kLinkPeriod)) return;
@@ -181,9 +210,7 @@ bool ConnectionController::ConfirmTunnel(std::stop_token stop) {
     const std::wstring ping = Request(kPing, stop);
     if (stop.stop_requested()) return false;
     if (ping == L"0") return true;
-    if (!Effect(stop, [this] { HangUpConnection(); })) return false;
-    if (!ports_.clock->Pause(stop, SessionTiming::kRedialPause)) return false;
-    DialVpnEntry(stop);
+    if (!Redial(stop)) return false;
   }
 }
 
@@ -250,9 +277,7 @@ bool ConnectionController::ReconnectProcedure(std::stop_token stop) {
       if (!clock.Pause(stop, SessionTiming::kRetryPause)) return false;
       if (ping == L"0") break;
     }
-    if (!Effect(stop, [this] { HangUpConnection(); })) return false;
-    if (!clock.Pause(stop, SessionTiming::kRedialPause)) return false;
-    DialVpnEntry(stop);
+    if (!Redial(stop)) return false;
     if (!WaitForAddress(stop)) return false;
 
     const std::wstring ping = Request(kPing, stop);
@@ -266,7 +291,7 @@ bool ConnectionController::ReconnectProcedure(std::stop_token stop) {
           }))
         return false;
     } else {
-      if (!Effect(stop, [this] { HangUpConnection(); })) return false;
+      if (!HangUpEffect(stop)) return false;
       if (!clock.Pause(stop, SessionTiming::kRedialPause)) return false;
       DialVpnEntry(stop);
       if (stop.stop_requested()) return false;
@@ -284,55 +309,54 @@ void ConnectionController::ExpiryProcedure(std::stop_token stop) {
       }))
     return;
   Request(std::wstring(kLeave) + m_strRandCode, stop);
-  if (!Effect(stop, [this] { HangUpConnection(); })) return;
+  if (!HangUpEffect(stop)) return;
   ports_.view->ShowMessage(L"기간이 만료되었습니다.");
 }
 
 void ConnectionController::DuplicateProcedure(std::stop_token stop) {
   if (!Effect(stop, [this] { m_bConnected = 0; })) return;
   Request(std::wstring(kLeave) + m_strRandCode, stop);
-  if (!Effect(stop, [this] {
-        ports_.view->Invalidate(true);
-        HangUpConnection();
-      }))
-    return;
+  if (!HangUpEffect(stop, [this] { ports_.view->Invalidate(true); })) return;
   ports_.view->ShowMessage(L"고객님의 ID는 지금 다른 PC에서 접속중 입니다.\n현재 접속된 PC에서 종료됩니다.");
   Effect(stop, [this] { ports_.view->QuitApplication(); });
 }
 
 void ConnectionController::MaintenanceProcedure(std::stop_token stop) {
-  if (!Effect(stop, [this] { HangUpConnection(); })) return;
+  if (!HangUpEffect(stop)) return;
   if (!ports_.clock->Pause(stop, SessionTiming::kRedialPause)) return;
   ports_.view->ShowMessage(L"서버 점검중입니다.\n잠시후에 다시 실행해 주세요.");
   Effect(stop, [this] { ports_.view->QuitApplication(); });
 }
 
 void ConnectionController::HangUpThread(std::stop_token stop) {
-  std::jthread stopped[3];
   {
-    std::lock_guard lock(gate_);
-    if (shutDown_) return;
-    if (m_bConnected != 0) {
-      // Fixed order: link stopped, keepalive stopped (and a dial still in
-      // progress), connection hung up, flag cleared; controls only after.
-      m_pLinkThread.request_stop();
-      m_pKeepaliveThread.request_stop();
-      m_pDialThread.request_stop();
-      stopped[0] = std::move(m_pLinkThread);
-      stopped[1] = std::move(m_pKeepaliveThread);
-      stopped[2] = std::move(m_pDialThread);
-      HangUpConnection();
+    // A worker's hang-up decided before the stop ends first.
+    std::lock_guard ras(rasMutex_);
+    ConnHandle handle = 0;
+    bool connected = false;
+    {
+      std::lock_guard lock(gate_);
+      if (shutDown_) return;
+      connected = m_bConnected != 0;
+      if (connected) {
+        // Fixed order: link stopped, keepalive stopped (and a dial still in
+        // progress), connection hung up, flag cleared; controls only after.
+        // The stopped threads stay in their slots: the next worker started
+        // in a slot joins the one before it, on its own thread.
+        m_pLinkThread.request_stop();
+        m_pKeepaliveThread.request_stop();
+        m_pDialThread.request_stop();
+        handle = rasConnHandle_.load();
+      }
+    }
+    if (connected) {
+      ports_.dialer->HangUp(handle);
       m_bConnected = 0;
     }
   }
-  // A stopped worker still inside a dial hangs up its own connection when
-  // the dial returns; the window is put back only after that, so that no
-  // second dial can overlap it. Workers waiting on the server are not waited
-  // for: a stopped request is abandoned at once.
-  {
-    std::unique_lock lock(dialsMutex_);
-    if (!dialsDone_.wait(lock, stop, [this] { return dialsInProgress_ == 0; })) return;
-  }
+  // A stopped worker still inside a dial is not waited for: when its dial
+  // returns it hangs up its own connection, and the next connect's dial
+  // waits for it. Nor are requests waited for: a stopped one is abandoned.
 
   VpnDialer& dialer = *ports_.dialer;
   for (int count = 0; dialer.GetVpnAddress() != kNoAddress && count < SessionTiming::kAddressLossPauses; ++count) {
@@ -347,8 +371,6 @@ void ConnectionController::HangUpThread(std::stop_token stop) {
     view.EnableButton(SessionButton::Logout, true);
     view.Invalidate(false);
   });
-  for (auto& worker : stopped)
-    if (worker.joinable()) worker.join();
 }
 
 }  // namespace tarvo

@@ -8,7 +8,9 @@
 // (a control change, a flag, a hang-up, a request) only through Effect(),
 // which takes the gate that the hang-up takes to stop the workers. So once
 // a worker has been stopped it changes nothing. The window's thread never
-// waits for a worker: stopped workers are joined on the hang-up worker.
+// waits for a worker: the gate is held only for quick changes, never across
+// a remote-access call or a request, and stopped workers are joined on the
+// hang-up worker.
 
 #include <atomic>
 #include <chrono>
@@ -90,10 +92,14 @@ class ConnectionController : public SessionState, public std::enable_shared_from
 
   // Runs `effect` unless `stop` was requested; false when it was.
   bool Effect(std::stop_token stop, const std::function<void()>& effect);
+  // Unless `stop` was requested: runs `before` (under the gate), then hangs
+  // up the current connection outside it. False when stopped.
+  bool HangUpEffect(std::stop_token stop, const std::function<void()>& before = {});
 
   std::wstring Request(std::wstring_view pathAndQuery, std::stop_token stop);
   int DialVpnEntry(std::stop_token stop);
-  void HangUpConnection();
+  // Hangs up, pauses and dials until a dial is accepted; false when stopped.
+  bool Redial(std::stop_token stop);
 
   void DialThread(std::stop_token stop);
   void WatchdogLinkThread(std::stop_token stop);
@@ -111,11 +117,16 @@ class ConnectionController : public SessionState, public std::enable_shared_from
 
   SessionPorts ports_;
   std::atomic<ConnHandle> rasConnHandle_{0};
-  // Dials under way; the hang-up lets them return (and hang up their own
-  // connections) before it puts the window back, so no two dials overlap.
+  // Dials under way. A dial waits, on its own worker, until an earlier one
+  // (abandoned by a hang-up) has returned, so two dials never overlap; the
+  // hang-up itself does not wait for them. Taken after the gate.
   std::mutex dialsMutex_;
   std::condition_variable_any dialsDone_;
   int dialsInProgress_ = 0;
+  // Orders the workers' hang-ups with the hang-up worker's: one decided
+  // before a stop ends before the hang-up goes on. Only workers take it, and
+  // before the gate.
+  std::mutex rasMutex_;
   std::recursive_mutex gate_;
   std::jthread m_pDialThread;
   std::jthread m_pLinkThread;

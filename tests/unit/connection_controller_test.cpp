@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
+
 #include "client/protocol/scramble.h"
 #include "session_fakes.h"
 
@@ -238,21 +240,112 @@ TEST_F(ConnectionControllerTest, TheWindowIsRestoredWithoutWaitingForARequestTha
   EXPECT_EQ(log.CountPrefix(L"label days"), 0);
 }
 
-TEST_F(ConnectionControllerTest, ADialThatReturnsAfterAHangUpHangsUpItsOwnConnectionOnly) {
+TEST_F(ConnectionControllerTest, AHangUpRestoresTheWindowWhileADialIsBlocked) {
   http->Script(L"join", {kJoinReply});
   dialer->HoldNextDial();
   session->ConnectButton();
   ASSERT_TRUE(log.WaitFor(L"dial 1"));
-  session->StartHangUp();  // the hang-up waits for the dial before it restores the window
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  EXPECT_EQ(log.Count(L"label status -"), 0);
+  session->StartHangUp();
+  ASSERT_TRUE(log.WaitFor(L"label status -"));  // the dial is still blocked
+  EXPECT_EQ(log.Count(L"dialled 1 rc 0"), 0);
+  EXPECT_LE(clock->asked(), 3 * SessionTiming::kAddressLossPause.count() + SessionTiming::kAfterJoinRequest.count());
+  // The dial returns later, hangs up its own connection and changes nothing.
   dialer->Release();
   session->JoinWorkers();
-  EXPECT_EQ(log.Count(L"hangup 1"), 1);
   EXPECT_LT(log.IndexOf(L"dialled 1 rc 0"), log.IndexOf(L"hangup 1"));
   EXPECT_EQ(log.CountPrefix(L"request ping"), 0);  // no keepalive was started
   EXPECT_EQ(log.Count(L"label status -"), 1);
+  EXPECT_EQ(log.Events().back(), L"hangup 1");
   EXPECT_EQ(session->m_bConnected, 0);
+}
+
+TEST_F(ConnectionControllerTest, TheNextConnectsDialWaitsForAnAbandonedDial) {
+  http->Script(L"join", {kJoinReply, kJoinReply});
+  http->Script(L"ping", {L"0"});
+  dialer->HoldNextDial();
+  session->ConnectButton();
+  ASSERT_TRUE(log.WaitFor(L"dial 1"));
+  session->StartHangUp();
+  ASSERT_TRUE(log.WaitFor(L"label status -"));
+  session->ConnectButton();  // the user connects again while the first dial still hangs
+  ASSERT_TRUE(log.WaitFor(L"request join", 2));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(log.Count(L"dial 2"), 0);
+  dialer->Release();
+  ASSERT_TRUE(log.WaitFor(L"enable disconnect"));
+  EXPECT_EQ(dialer->mostDialsAtOnce(), 1);
+  EXPECT_LT(log.IndexOf(L"hangup 1"), log.IndexOf(L"dial 2"));
+  EXPECT_EQ(log.Count(L"label status! 10.8.0.2                 "), 1);
+  HangUpAndJoin();
+}
+
+TEST_F(ConnectionControllerTest, TheWindowsEntryPointsDoNotWaitForAWorkersRemoteAccessCall) {
+  Connect();
+  dialer->LoseAddress();
+  http->Script(L"status", {Status(L"2880")});
+  http->Script(L"ping", {L"0"});  // the reconnect's ping wait; then it hangs up to redial
+  dialer->HoldHangUps();
+  ASSERT_TRUE(log.WaitFor(L"hangup held 1"));
+  // The worker is inside a hang-up that does not return: the window's thread
+  // must still get through the disconnect's calls.
+  auto disconnect = std::async(std::launch::async, [&] {
+    session->LeaveNotice();
+    session->StartHangUp();
+  });
+  ASSERT_EQ(disconnect.wait_for(std::chrono::seconds(20)), std::future_status::ready);
+  dialer->Release();
+  ASSERT_TRUE(log.WaitFor(L"label status -"));
+  session->JoinWorkers();
+  // The stopped worker dialled no more, before or after the restore.
+  EXPECT_EQ(log.CountPrefix(L"dial "), 1);
+  EXPECT_EQ(log.Count(L"label status -"), 1);
+  EXPECT_EQ(session->m_bConnected, 0);
+}
+
+TEST_F(ConnectionControllerTest, ShutdownDoesNotWaitForAWorkersRemoteAccessCall) {
+  http->Script(L"join", {kJoinReply});
+  dialer->ScriptDials({691});
+  dialer->HoldHangUps();
+  session->ConnectButton();
+  ASSERT_TRUE(log.WaitFor(L"hangup held 1"));  // the failed dial's release
+  auto shutdown = std::async(std::launch::async, [&] { session->Shutdown(); });
+  ASSERT_EQ(shutdown.wait_for(std::chrono::seconds(20)), std::future_status::ready);
+  dialer->Release();
+}
+
+TEST_F(ConnectionControllerTest, ARefusedRedialIsTriedAgain) {
+  struct Case {
+    const char* name;
+    bool reconnect;  // in the reconnect procedure, else in the tunnel confirmation
+    std::wstring shown;
+  };
+  const Case cases[] = {
+      {"confirmation", false, L"label status! 10.8.0.3                 "},
+      {"reconnect", true, L"label status 10.8.0.3                 "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TearDown();
+    log.Clear();
+    SetUp();
+    if (c.reconnect) {
+      Connect();
+      dialer->ScriptDials({691, 0});
+      dialer->LoseAddress();
+      http->Script(L"status", {Status(L"2880")});
+      http->Script(L"ping", {L"0", L"0"});
+    } else {
+      http->Script(L"join", {kJoinReply});
+      http->Script(L"ping", {L"1", L"0"});
+      dialer->ScriptDials({0, 691, 0});
+      session->ConnectButton();
+    }
+    ASSERT_TRUE(log.WaitFor(c.shown));
+    EXPECT_EQ(log.CountPrefix(L"dial "), 3);
+    EXPECT_LT(log.IndexOf(L"dialled 2 rc 691"), log.IndexOf(L"hangup 2"));
+    EXPECT_LT(log.IndexOf(L"hangup 2"), log.IndexOf(L"dial 3"));
+    HangUpAndJoin();
+  }
 }
 
 TEST_F(ConnectionControllerTest, AMissingWatchdogHangsUpAndEndsTheClient) {

@@ -1,6 +1,7 @@
 #pragma once
 // Fakes of the session's ports that write one shared, ordered event log.
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -150,10 +151,18 @@ class FakeDialer : public VpnDialer {
   }
   // Makes the next dial block until Release() is called.
   void HoldNextDial() { hold_ = true; }
+  // Makes hang-ups block until Release() is called.
+  void HoldHangUps() { holdHangUps_ = true; }
   void Release() {
     std::lock_guard lock(mutex_);
     hold_ = false;
+    holdHangUps_ = false;
     released_.notify_all();
+  }
+  // The most dials that were ever under way at once.
+  int mostDialsAtOnce() {
+    std::lock_guard lock(mutex_);
+    return mostDialsAtOnce_;
   }
   void LoseAddress() {
     std::lock_guard lock(mutex_);
@@ -169,7 +178,9 @@ class FakeDialer : public VpnDialer {
     const ConnHandle mine = ++nextHandle_;
     log_.Add(L"dial " + std::to_wstring(mine));
     lastUser_ = request.user;
+    mostDialsAtOnce_ = std::max(mostDialsAtOnce_, ++dialsAtOnce_);
     released_.wait(lock, [&] { return !hold_; });
+    --dialsAtOnce_;
     handle = mine;
     int rc = 0;
     if (!results_.empty()) {
@@ -181,7 +192,11 @@ class FakeDialer : public VpnDialer {
     return rc;
   }
   void HangUp(ConnHandle handle) override {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
+    if (holdHangUps_) {
+      log_.Add(L"hangup held " + std::to_wstring(handle));
+      released_.wait(lock, [&] { return !holdHangUps_; });
+    }
     log_.Add(L"hangup " + std::to_wstring(handle));
     if (handle != 0 && address_ == L"10.8.0." + std::to_wstring(handle)) address_ = L"-";
   }
@@ -196,6 +211,9 @@ class FakeDialer : public VpnDialer {
   std::condition_variable released_;
   std::deque<int> results_;
   std::atomic<bool> hold_{false};
+  std::atomic<bool> holdHangUps_{false};
+  int dialsAtOnce_ = 0;
+  int mostDialsAtOnce_ = 0;
   ConnHandle nextHandle_ = 0;
   std::wstring address_ = L"-";
   std::wstring lastUser_;
