@@ -75,7 +75,8 @@ SavedCredentials ParseCredentialsText(std::wstring_view plain) {
     const std::size_t bar = rest.find(L'|');
     AutoSignIn pair;
     pair.userId = rest.substr(0, bar);
-    if (bar != std::wstring::npos) pair.password = rest.substr(bar + 1, rest.find(L'|', bar + 1) - (bar + 1));
+    // The password is all that follows the first "|": it may hold "|" itself.
+    if (bar != std::wstring::npos) pair.password = rest.substr(bar + 1);
     saved.autoSignIn = std::move(pair);
   }
   return saved;
@@ -99,6 +100,25 @@ std::optional<std::string> EncodeCredentialsFile(std::wstring_view plain) {
   const std::wstring scrambled = ScrambleText(plain);
   if (!IsAnsiRepresentable(scrambled)) return std::nullopt;
   return ToAnsi(scrambled);
+}
+
+std::optional<std::string> EncodeSignInPreferences(std::wstring_view userId, std::wstring_view password,
+                                                   const SignInPreferences& preferences) {
+  auto bytes = EncodeCredentialsFile(BuildCredentialsText(userId, password, preferences));
+  if (!bytes) return std::nullopt;
+  // Every reader must find exactly what was stored: a "^.^" in the scrambled
+  // text (start-up and the login window read it as "+"), an "A-A" inside a
+  // field (it would end the record), a line break (readers join lines), a
+  // tag or a "|" inside the id would all read back as something else.
+  for (const bool smileyToPlus : {true, false}) {
+    const SavedCredentials saved = ParseCredentialsText(DecodeCredentialsFile(*bytes, smileyToPlus));
+    const bool idBack = preferences.rememberId ? saved.rememberedId == userId : !saved.rememberedId;
+    const bool pairBack = preferences.autoSignIn ? saved.autoSignIn && saved.autoSignIn->userId == userId &&
+                                                       saved.autoSignIn->password == password
+                                                 : !saved.autoSignIn;
+    if (!idBack || !pairBack || saved.runAtStartup != preferences.runAtStartup) return std::nullopt;
+  }
+  return bytes;
 }
 
 }  // namespace tarvo

@@ -52,4 +52,10 @@ std::wstring DecodeCredentialsFile(std::string_view fileBytes, bool smileyToPlus
 // file rather than writing one that would read back differently.
 std::optional<std::string> EncodeCredentialsFile(std::wstring_view plain);
 
+// The file's bytes for these preferences, or nothing when a reader would not
+// get back exactly what is stored (the caller then keeps the old file, as
+// for a character the code page lacks).
+std::optional<std::string> EncodeSignInPreferences(std::wstring_view userId, std::wstring_view password,
+                                                   const SignInPreferences& preferences);
+
 }  // namespace tarvo

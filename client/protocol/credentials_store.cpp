@@ -17,9 +17,8 @@ SavedCredentials LoadSignInPreferences(const std::filesystem::path& file, bool s
 bool SaveSignInPreferences(const std::filesystem::path& file, StartupRegistration& registration,
                            std::wstring_view programFolder, std::wstring_view userId, std::wstring_view password,
                            const SignInPreferences& preferences) {
-  const std::wstring plain = BuildCredentialsText(userId, password, preferences);
   SetRunAtStartup(registration, preferences.runAtStartup, RunAtStartupPath(programFolder));
-  const auto bytes = EncodeCredentialsFile(plain);
+  const auto bytes = EncodeSignInPreferences(userId, password, preferences);
   return bytes && ReplaceFileContents(file, *bytes);
 }
 

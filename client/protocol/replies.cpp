@@ -53,10 +53,19 @@ VersionVerdict JudgeVersion(const VersionReply& reply, std::wstring_view appVers
 
 bool IsSignInAccepted(std::wstring_view reply) { return !reply.empty() && reply != L"No"; }
 
+bool IsUsableSessionCode(std::wstring_view code) {
+  // The code is appended unchanged to every later request: a control
+  // character, a blank or a '#' would break or cut the request line.
+  for (const wchar_t c : code)
+    if (c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F) || c == L' ' || c == L'#') return false;
+  return true;
+}
+
 std::optional<ConfirmReply> ParseConfirmReply(std::wstring_view reply) {
   if (!IsSignInAccepted(reply)) return std::nullopt;
   ConfirmReply confirm;
   confirm.randCode = FieldAt(reply, 0);
+  if (!IsUsableSessionCode(confirm.randCode)) return std::nullopt;
   confirm.minutesLeft = FieldAt(reply, 1);
   confirm.serviceUnused = confirm.minutesLeft == L"0";
   confirm.days = confirm.serviceUnused ? 0 : DaysFromMinutes(confirm.minutesLeft);

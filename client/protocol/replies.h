@@ -46,8 +46,11 @@ struct ConfirmReply {
   bool serviceUnused = false;  // minutes left is exactly "0"
   int days = 0;                // whole days left when in service
 };
-// Nothing when the reply is "No" or empty.
+// Nothing when the reply is "No" or empty, or when its session code could
+// not travel in a request line (see IsUsableSessionCode).
 std::optional<ConfirmReply> ParseConfirmReply(std::wstring_view reply);
+// False for a code holding a control character, a blank or a '#'.
+bool IsUsableSessionCode(std::wstring_view code);
 
 // Join (connection data): "0" means no service; otherwise the fields come
 // in the form that ScrambleText turns into plain text.

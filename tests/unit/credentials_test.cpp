@@ -66,10 +66,11 @@ TEST(CredentialsText, ReaderRules) {
   EXPECT_FALSE(saved.autoSignIn);
   EXPECT_TRUE(saved.runAtStartup);
 
-  // A password with "|" is restored up to its first "|"; an empty one stays empty.
+  // A password with "|" is restored whole; an empty one stays empty.
   saved = ParseCredentialsText(L"!!sa!!=id|pa|ssA-A");
   ASSERT_TRUE(saved.autoSignIn);
-  EXPECT_EQ(saved.autoSignIn->password, L"pa");
+  EXPECT_EQ(saved.autoSignIn->userId, L"id");
+  EXPECT_EQ(saved.autoSignIn->password, L"pa|ss");
   saved = ParseCredentialsText(L"!!sa!!=id|A-A");
   ASSERT_TRUE(saved.autoSignIn);
   EXPECT_EQ(saved.autoSignIn->password, L"");
@@ -105,6 +106,42 @@ TEST(CredentialsFile, BytesAreScrambledAnsiAndDecodeBack) {
 
   // Characters the code page lacks are refused rather than stored wrongly.
   EXPECT_FALSE(EncodeCredentialsFile(BuildCredentialsText(L"\u0e01", L"x", {true, false, false})));
+}
+
+TEST(CredentialsFile, PreferencesAreStoredOnlyWhenEveryReaderGetsThemBack) {
+  const SignInPreferences all{true, true, true};
+  const struct {
+    const char* name;
+    std::wstring id, password;
+    SignInPreferences prefs;
+    bool stored;
+  } cases[] = {
+      {"plain", L"USER-7", L"pw", all, true},
+      {"bars in the password", L"USER-7", L"|a||b|", all, true},
+      {"plus in the password", L"USER-7", L"p+w", all, true},
+      {"scrambles to the smiley", L"USER-7", UnscrambleText(L"x^.^y"), all, false},
+      {"terminator in the password", L"USER-7", L"abA-Acd", all, false},
+      {"terminator in the id", L"ABA-A", L"pw", {true, false, false}, false},
+      {"terminator in an id that is not stored", L"ABA-A", L"pw", {false, false, true}, true},
+      {"bar in the id", L"a|b", L"pw", {false, true, false}, false},
+      {"tag in the id", L"!!si!!=x", L"pw", {true, false, false}, false},
+      {"line break in the password", L"USER-7", UnscrambleText(L"a\nb"), all, false},
+      {"outside the code page", L"\u0e01", L"pw", all, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto bytes = EncodeSignInPreferences(c.id, c.password, c.prefs);
+    ASSERT_EQ(bytes.has_value(), c.stored);
+    if (!bytes) continue;
+    for (const bool smileyToPlus : {true, false}) {
+      const auto saved = ParseCredentialsText(DecodeCredentialsFile(*bytes, smileyToPlus));
+      if (c.prefs.autoSignIn) {
+        ASSERT_TRUE(saved.autoSignIn);
+        EXPECT_EQ(saved.autoSignIn->password, c.password);
+      }
+      EXPECT_EQ(saved.runAtStartup, c.prefs.runAtStartup);
+    }
+  }
 }
 
 TEST(CredentialsFile, SmileyBecomesPlusOnlyWhenAsked) {

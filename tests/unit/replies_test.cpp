@@ -78,6 +78,27 @@ TEST(SignInAndConfirm, NoAndEmptyAreRejections) {
   EXPECT_EQ(bare->days, 0);
 }
 
+TEST(SignInAndConfirm, ASessionCodeThatWouldBreakARequestLineIsAFailedConfirmation) {
+  const struct {
+    const char* name;
+    std::wstring reply;
+    bool accepted;
+  } cases[] = {
+      {"plain", L"A1b-2_c.~%41,2880", true},
+      {"blank", L"abc 123,2880", false},
+      {"leading blank", L" abc,2880", false},
+      {"hash", L"abc#x,2880", false},
+      {"CR LF", L"abc\r\nHost: evil,2880", false},
+      {"LF", L"abc\n,2880", false},
+      {"tab", L"abc\t,2880", false},
+      {"NUL", std::wstring(L"ab\0c,2880", 9), false},
+      {"DEL", L"abc\x7f,2880", false},
+      {"C1 control", L"abc\x85,2880", false},
+      {"Hangul", L"\uac00\uac01,2880", true},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ParseConfirmReply(c.reply).has_value(), c.accepted) << c.name;
+}
+
 TEST(JoinReply, ZeroMeansNoServiceOtherwiseFieldsAreScrambledBack) {
   EXPECT_TRUE(ParseJoinReply(L"0").serviceUnused);
 
