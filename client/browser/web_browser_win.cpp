@@ -86,6 +86,32 @@ void WebBrowser::Navigate(const std::wstring& url) {
   SysFreeString(address);
 }
 
+void WebBrowser::Close() {
+  if (closed) return;
+  closed = true;
+  AddRef();  // the host stays alive until the end of this call
+  if (webBrowser2 != nullptr) {
+    webBrowser2->Stop();
+    webBrowser2->Release();
+    webBrowser2 = nullptr;
+  }
+  if (inPlaceObject != nullptr) inPlaceObject->InPlaceDeactivate();  // calls back OnInPlaceDeactivate
+  if (inPlaceObject != nullptr) {
+    inPlaceObject->Release();
+    inPlaceObject = nullptr;
+  }
+  if (oleObject != nullptr) {
+    if (lockedRunning) OleLockRunning(oleObject, FALSE, TRUE);
+    lockedRunning = false;
+    oleObject->Close(OLECLOSE_NOSAVE);
+    oleObject->SetClientSite(nullptr);
+    oleObject->Release();
+    oleObject = nullptr;
+  }
+  browserWindow = nullptr;
+  Release();
+}
+
 void WebBrowser::SetRect(const RECT& newRect) {
   if (!Created()) return;
   rect = newRect;
@@ -120,8 +146,13 @@ HRESULT WebBrowser::QueryInterface(REFIID riid, void** object) {
 
 ULONG WebBrowser::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&refCount)); }
 
-// Counts only: the host outlives every reference the browser holds.
-ULONG WebBrowser::Release() { return static_cast<ULONG>(InterlockedDecrement(&refCount)); }
+// Before Close() the host outlives every reference the browser holds; after
+// it, the last Release frees the host.
+ULONG WebBrowser::Release() {
+  const LONG left = InterlockedDecrement(&refCount);
+  if (left == 0 && closed) delete this;
+  return static_cast<ULONG>(left);
+}
 
 // ---- IOleClientSite ------------------------------------------------------------
 
@@ -155,7 +186,8 @@ HRESULT WebBrowser::CanInPlaceActivate() { return S_OK; }
 HRESULT WebBrowser::OnInPlaceActivate() {
   // Called back from DoVerb, once oleObject is known.
   if (oleObject == nullptr) return S_OK;
-  OleLockRunning(oleObject, TRUE, FALSE);
+  if (!lockedRunning && SUCCEEDED(OleLockRunning(oleObject, TRUE, FALSE))) lockedRunning = true;
+  if (inPlaceObject != nullptr) return S_OK;  // activated again: the object is already held
   IOleInPlaceObject* object = nullptr;
   if (SUCCEEDED(oleObject->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&object))) &&
       object != nullptr) {
@@ -189,7 +221,10 @@ HRESULT WebBrowser::Scroll(SIZE /*extent*/) { return E_NOTIMPL; }
 HRESULT WebBrowser::OnUIDeactivate(BOOL /*undoable*/) { return S_OK; }
 
 HRESULT WebBrowser::OnInPlaceDeactivate() {
-  inPlaceObject = nullptr;
+  if (IOleInPlaceObject* object = inPlaceObject) {
+    inPlaceObject = nullptr;
+    object->Release();
+  }
   browserWindow = nullptr;
   return S_OK;
 }

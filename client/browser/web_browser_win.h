@@ -2,12 +2,14 @@
 // A minimal OLE container for the system's web browser object: it creates its
 // own browser, activates it in place inside a given window and navigates it
 // without history. One host per web pane; a host is created with `new` and
-// lives until the process ends (the browser may call it back at any time, so
-// Release never frees it).
+// lives until Close() (the pane's window is going away), after which it
+// frees itself once the browser has released its last reference to it.
 //
 //   auto* host = new WebBrowser(pane.hwnd());
 //   host->Navigate(url);
 //   host->SetRect(pane.ClientRect());
+//   ...
+//   host->Close();  // before the pane's window is destroyed; `host` is gone
 
 #include <windows.h>
 #include <exdisp.h>
@@ -27,6 +29,10 @@ class WebBrowser : public IOleClientSite, public IOleInPlaceSite, public IStorag
   WebBrowser& operator=(const WebBrowser&) = delete;
 
   void Navigate(const std::wstring& url);
+
+  // Deactivates and closes the browser, gives up every reference to it and
+  // lets the host go. The caller must not use the host afterwards.
+  void Close();
 
   // Appended to the client-site table: moves and sizes the browser within the
   // parent (`rect` in the parent's client pixels).
@@ -87,7 +93,7 @@ class WebBrowser : public IOleClientSite, public IOleInPlaceSite, public IStorag
   HRESULT STDMETHODCALLTYPE Stat(STATSTG* stat, DWORD flags) override;
 
  private:
-  // Never destroyed: see above.
+  // Only through Release() once closed: see above.
   ~WebBrowser() = default;
 
   IOleClientSite* ClientSite() { return static_cast<IOleClientSite*>(this); }
@@ -98,6 +104,8 @@ class WebBrowser : public IOleClientSite, public IOleInPlaceSite, public IStorag
   IOleInPlaceObject* inPlaceObject = nullptr;
   IWebBrowser2* webBrowser2 = nullptr;
   LONG refCount = 0;
+  bool lockedRunning = false;
+  bool closed = false;
   RECT rect{0, 0, 320, 171};
   HWND parentWindow = nullptr;
   HWND browserWindow = nullptr;

@@ -13,7 +13,6 @@
 #include "client/protocol/url_encode.h"
 #include "client/controls/skin_layout_win.h"
 #include "client/res/resource.h"
-#include "client/protocol/http_transport_win.h"
 #include "client/session/ras_dialer_win.h"
 #include "client/session/session_view_win.h"
 #include "client/session/system_ports_win.h"
@@ -42,6 +41,9 @@ main::~main() {
   // The workers are stopped, not waited for: none of them changes anything
   // from now on.
   if (m_session) m_session->Shutdown();
+  // The base destroys the window after this destructor, when WM_DESTROY no
+  // longer reaches this class: the panes are closed here in that case.
+  CloseWebPanes();
   if (m_fontLabels != nullptr) DeleteObject(m_fontLabels);
 }
 
@@ -59,7 +61,7 @@ BOOL main::OnInitDialog() {
 
   m_session = std::make_shared<ConnectionController>(
       SessionPorts{std::make_shared<WinInetTransport>(), MakeVpnDialer(), std::make_shared<RegionWatchdogProbe>(),
-                   std::make_shared<SystemClock>(), std::make_shared<WindowSessionView>(hwnd())});
+                   std::make_shared<SystemClock>(), std::make_shared<WindowSessionView>(hwnd(), m_updates)});
   m_session->m_strAppFolder = ProgramFolder();
 
   SetWindowTextW(m_stcUserId, m_strUserId.c_str());
@@ -154,7 +156,7 @@ void main::LayOutLabels() {
   }
 }
 
-// Each pane gets a browser host of its own, which lives until the process ends.
+// Each pane gets a browser host of its own, closed when the window is destroyed.
 void main::PlaceWebPanes() {
   const struct {
     CExplorer1* pane;
@@ -170,7 +172,13 @@ void main::PlaceWebPanes() {
     auto* host = new WebBrowser(p.pane->hwnd());
     host->Navigate(ServerBaseUrl() + p.page);
     host->SetRect(p.pane->ClientRect());
+    m_browserHosts.push_back(host);
   }
+}
+
+void main::CloseWebPanes() {
+  for (WebBrowser* host : m_browserHosts) host->Close();
+  m_browserHosts.clear();
 }
 
 void main::ApplyShape() {
@@ -288,8 +296,11 @@ bool main::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
     case WM_SIZE:
       ApplyShape();
       return false;
-    case WM_SESSION_UPDATE:
-      WindowSessionView::RunPosted(lParam);
+    case WM_DESTROY:
+      CloseWebPanes();  // while their windows still exist
+      return false;
+    case WM_SESSION_UPDATE:  // its parameters carry nothing
+      m_updates->RunPending();
       return true;
     case WM_LBUTTONDOWN:
       DragByTitleArea(hwnd(), lParam, kDragAreaHeight);

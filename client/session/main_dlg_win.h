@@ -9,6 +9,7 @@
 #include "client/browser/explorer_pane_win.h"
 #include "client/controls/skin_button_win.h"
 #include "client/session/connection_controller.h"
+#include "client/session/session_view_win.h"
 #include "common/window/bitmap_background_win.h"
 #include "common/window/dialog_win.h"
 
@@ -27,6 +28,8 @@ class main : public Dialog {
   // The session code, the account's days, the VPN fields and the flags the
   // workers share live in the connection controller, made when the window opens.
   std::shared_ptr<ConnectionController> m_session;
+  // The workers' changes to the window, run on its thread.
+  std::shared_ptr<SessionUpdateQueue> m_updates = std::make_shared<SessionUpdateQueue>();
 
  protected:
   BOOL OnInitDialog() override;
@@ -41,6 +44,7 @@ class main : public Dialog {
   void LayOutButtons();
   void LayOutLabels();
   void PlaceWebPanes();
+  void CloseWebPanes();
   void ExpandButton();
   void CollapseButton();
   void ServiceButton();
@@ -69,6 +73,7 @@ class main : public Dialog {
 
   CExplorer1 m_browserBanner;
   CExplorer1 m_browserNotice;
+  std::vector<class WebBrowser*> m_browserHosts;  // closed on WM_DESTROY
 
   HWND m_stcFixedIp = nullptr;
   HWND m_stcUserId = nullptr;

@@ -38,18 +38,27 @@ void SetLabelText(HWND label, const std::wstring& text, bool oneStep) {
   RedrawWindow(parent, &rc, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
+void SessionUpdateQueue::Push(std::function<void()> change) {
+  std::lock_guard lock(mutex_);
+  changes_.push_back(std::move(change));
+}
+
+void SessionUpdateQueue::RunPending() {
+  std::deque<std::function<void()>> pending;
+  {
+    std::lock_guard lock(mutex_);
+    pending.swap(changes_);
+  }
+  for (auto& change : pending) change();
+}
+
 void WindowSessionView::OnWindowThread(std::function<void()> change) {
   if (GetWindowThreadProcessId(window_, nullptr) == GetCurrentThreadId()) {
     change();
     return;
   }
-  auto* posted = new std::function<void()>(std::move(change));
-  if (!PostMessageW(window_, WM_SESSION_UPDATE, 0, reinterpret_cast<LPARAM>(posted))) delete posted;
-}
-
-void WindowSessionView::RunPosted(LPARAM closure) {
-  std::unique_ptr<std::function<void()>> change(reinterpret_cast<std::function<void()>*>(closure));
-  (*change)();
+  updates_->Push(std::move(change));
+  PostMessageW(window_, WM_SESSION_UPDATE, 0, 0);
 }
 
 void WindowSessionView::SetLabel(SessionLabel label, const std::wstring& text, bool oneStep) {

@@ -1,10 +1,15 @@
 #pragma once
-// The session window behind the view port. Workers' changes are posted to
-// the window's thread as closures; the window runs them in order.
+// The session window behind the view port. Workers' changes wait in a queue
+// that the window owns; a message with no payload tells the window's thread
+// to run what is queued, in order. A stray or repeated message finds the
+// queue empty and does nothing.
 
 #include <windows.h>
 
+#include <deque>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
 
 #include "client/session/session_ports.h"
@@ -13,9 +18,21 @@ namespace tarvo {
 
 inline constexpr UINT WM_SESSION_UPDATE = WM_APP + 0x51;
 
+class SessionUpdateQueue {
+ public:
+  void Push(std::function<void()> change);
+  // Window's thread: runs every change queued so far.
+  void RunPending();
+
+ private:
+  std::mutex mutex_;
+  std::deque<std::function<void()>> changes_;
+};
+
 class WindowSessionView : public SessionView {
  public:
-  explicit WindowSessionView(HWND window) : window_(window) {}
+  WindowSessionView(HWND window, std::shared_ptr<SessionUpdateQueue> updates)
+      : window_(window), updates_(std::move(updates)) {}
 
   void SetLabel(SessionLabel label, const std::wstring& text, bool oneStep) override;
   void EnableButton(SessionButton button, bool enabled) override;
@@ -24,12 +41,10 @@ class WindowSessionView : public SessionView {
   void QuitApplication() override;
   void ExitApplication() override;
 
-  // Runs a closure posted with WM_SESSION_UPDATE (the window's handler).
-  static void RunPosted(LPARAM closure);
-
  private:
   void OnWindowThread(std::function<void()> change);
   HWND window_;
+  std::shared_ptr<SessionUpdateQueue> updates_;
 };
 
 // Changes a label: in two steps (a run of spaces, then the text) unless
