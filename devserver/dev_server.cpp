@@ -1,6 +1,8 @@
 #include "devserver/dev_server.h"
 
+#include <algorithm>
 #include <csignal>
+#include <cstdio>
 
 #include "devserver/admin_api.h"
 #include "devserver/capturing_server.h"
@@ -16,6 +18,8 @@ using std::chrono::milliseconds;
 using std::chrono::seconds;
 
 constexpr const char* kTextType = "text/plain; charset=euc-kr";
+constexpr std::size_t kOversizeBytes = (std::size_t{1} << 20) + 1;  // one byte over what the client reads
+constexpr std::int64_t kDripIntervalMs = 1000;
 
 // Replies the HTTP library makes itself (unparsable or oversized requests,
 // other methods than GET) get a short text instead of an empty body.
@@ -41,6 +45,38 @@ void Truncate(httplib::Response& res) {
                              if (offset < sent) sink.write(body->data() + offset, sent - offset);
                              return false;  // the library then closes the connection
                            });
+}
+
+// The faults that write a reply themselves, byte for byte.
+std::string RawReplyHead(const httplib::Response& res, std::string_view framing) {
+  std::string head = "HTTP/1.1 " + std::to_string(res.status) + (res.status == 200 ? " OK" : " Error") + "\r\n";
+  const std::string type = res.get_header_value("Content-Type");
+  if (!type.empty()) head += "Content-Type: " + type + "\r\n";
+  head += framing;
+  head += "Connection: close\r\n\r\n";
+  return head;
+}
+
+// One byte at a time, `interval` apart, until the reply is out, the client
+// is gone or the server stops.
+void Drip(ServiceState& state, ConnectionStream& stream, const httplib::Response& res, milliseconds interval) {
+  const std::string reply =
+      RawReplyHead(res, "Content-Length: " + std::to_string(res.body.size()) + "\r\n") + res.body;
+  for (std::size_t i = 0; i < reply.size(); ++i) {
+    if (i > 0 && !state.faults.Sleep(interval)) break;
+    if (stream.write(&reply[i], 1) != 1) break;
+  }
+  stream.Drop();  // nothing more from the library: the connection closes
+}
+
+// A chunked body whose last chunk never comes.
+void CutChunkedReply(ConnectionStream& stream, const httplib::Response& res) {
+  const std::string half = res.body.substr(0, std::max<std::size_t>(res.body.size() / 2, 1));
+  char size[32];
+  std::snprintf(size, sizeof size, "%zx\r\n", half.size());
+  const std::string reply = RawReplyHead(res, "Transfer-Encoding: chunked\r\n") + size + half + "\r\n";
+  stream.write(reply.data(), reply.size());
+  stream.Drop();
 }
 
 }  // namespace
@@ -152,6 +188,20 @@ void DevServer::Handle(const httplib::Request& req, httplib::Response& res) {
         case FaultMode::kTruncate:
           protocol_->Respond(target, kind, res);
           return Truncate(res);
+        case FaultMode::kOversize:
+          res.status = 200;
+          res.set_content(std::string(fault->bytes > 0 ? static_cast<std::size_t>(fault->bytes) : kOversizeBytes, 'x'),
+                          kTextType);
+          return;
+        case FaultMode::kDrip:
+        case FaultMode::kChunkCut:
+          protocol_->Respond(target, kind, res);
+          if (!stream) return;
+          if (fault->mode == FaultMode::kDrip)
+            Drip(*state_, *stream, res, milliseconds(fault->ms > 0 ? fault->ms : kDripIntervalMs));
+          else
+            CutChunkedReply(*stream, res);
+          return;
       }
     }
     protocol_->Respond(target, kind, res);

@@ -6,8 +6,8 @@
 namespace tarvo::devserver {
 namespace {
 
-constexpr std::array<std::string_view, 6> kModeNames = {"hang",      "drop",    "delay",
-                                                        "status500", "garbage", "truncate"};
+constexpr std::array<std::string_view, 9> kModeNames = {"hang",     "drop", "delay",    "status500", "garbage",
+                                                        "truncate", "drip", "oversize", "chunkcut"};
 
 }  // namespace
 
@@ -68,9 +68,9 @@ void FaultInjector::WaitWhileHeld(std::uint64_t id, std::chrono::milliseconds li
     changed_.wait(lock, released);
 }
 
-void FaultInjector::Sleep(std::chrono::milliseconds duration) {
+bool FaultInjector::Sleep(std::chrono::milliseconds duration) {
   std::unique_lock lock(mutex_);
-  changed_.wait_for(lock, duration, [&] { return shutdown_; });
+  return !changed_.wait_for(lock, duration, [&] { return shutdown_; });
 }
 
 void FaultInjector::Shutdown() {

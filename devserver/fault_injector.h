@@ -20,6 +20,9 @@ enum class FaultMode {
   kStatus500,  // an HTML error page with status 500
   kGarbage,    // random bytes with status 200
   kTruncate,   // the normal headers, then half the body, then the connection is closed
+  kDrip,       // the normal reply, head and body, one byte every `ms` milliseconds (default 1000)
+  kOversize,   // status 200 and a body of `bytes` bytes (default 1 MiB + 1) with its Content-Length
+  kChunkCut,   // the normal headers with a chunked body: half of it in one chunk, then the connection closes
 };
 
 std::string_view NameOf(FaultMode mode);
@@ -32,6 +35,7 @@ struct FaultRule {
   FaultMode mode = FaultMode::kDrop;
   std::int64_t ms = 0;                    // kDelay
   std::int64_t seconds = 0;               // kHang; 0 = until cleared
+  std::int64_t bytes = 0;                 // kOversize; 0 = the default
   std::optional<std::int64_t> remaining;  // uses left; none = until cleared
 };
 
@@ -48,8 +52,8 @@ class FaultInjector {
   // Blocks a hung request until its rule is removed or cleared, `limit` passes
   // (zero: no limit) or Shutdown().
   void WaitWhileHeld(std::uint64_t id, std::chrono::milliseconds limit);
-  // Sleeps for `duration` unless Shutdown() comes first.
-  void Sleep(std::chrono::milliseconds duration);
+  // Sleeps for `duration` unless Shutdown() comes first; false when it did.
+  bool Sleep(std::chrono::milliseconds duration);
   // Releases every waiting request; the server is stopping.
   void Shutdown();
 

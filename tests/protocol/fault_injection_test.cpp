@@ -69,6 +69,43 @@ TEST_F(Faults, TruncateAnnouncesTheWholeBodyAndClosesEarly) {
   EXPECT_EQ(RawExchange(server_->port(), RawGet("/tarvo_app/download/Tarvo_setup.exe")).body, installer);
 }
 
+TEST_F(Faults, DripSendsTheWholeReplyOneByteAtATime) {
+  AddFault(R"({"match":"version","mode":"drip","ms":20,"count":1})");
+  const auto start = Clock::now();
+  const RawReply dripped = RawExchange(server_->port(), RawGet(kVersion));
+  const auto took = Clock::now() - start;
+  EXPECT_EQ(dripped.status, 200);
+  EXPECT_EQ(dripped.body, kVersionReply);
+  EXPECT_EQ(dripped.contentLength, static_cast<long>(kVersionReply.size()));
+  EXPECT_TRUE(dripped.closed);
+  // Every byte but the first waited its turn.
+  EXPECT_GE(took, 20ms * (dripped.bytes.size() - 1));
+}
+
+TEST_F(Faults, OversizeAnnouncesAndSendsItsWholeBody) {
+  AddFault(R"({"match":"version","mode":"oversize","count":1})");
+  const RawReply big = RawExchange(server_->port(), RawGet(kVersion));
+  EXPECT_EQ(big.status, 200);
+  EXPECT_EQ(big.contentLength, (1 << 20) + 1);
+  EXPECT_EQ(big.body, std::string((1 << 20) + 1, 'x'));
+  AddFault(R"({"match":"version","mode":"oversize","bytes":10,"count":1})");
+  EXPECT_EQ(RawExchange(server_->port(), RawGet(kVersion)).body, "xxxxxxxxxx");
+}
+
+TEST_F(Faults, ChunkCutSendsHalfTheBodyInAChunkThatNeverEnds) {
+  AddFault(R"({"match":"version","mode":"chunkcut","count":1})");
+  const RawReply cut = RawExchange(server_->port(), RawGet(kVersion));
+  EXPECT_EQ(cut.status, 200);
+  EXPECT_NE(cut.head.find("Transfer-Encoding: chunked"), std::string::npos);
+  EXPECT_EQ(cut.contentLength, -1);
+  const std::string half = kVersionReply.substr(0, kVersionReply.size() / 2);
+  char size[16];
+  std::snprintf(size, sizeof size, "%zx", half.size());
+  EXPECT_EQ(cut.body, std::string(size) + "\r\n" + half + "\r\n");  // no closing "0" chunk
+  EXPECT_TRUE(cut.closed);
+  EXPECT_EQ(Get(kVersion).body, kVersionReply);
+}
+
 TEST_F(Faults, DelayAnswersNormallyAfterTheDelay) {
   AddFault(R"({"match":"version","mode":"delay","ms":300})");
   const auto start = Clock::now();
