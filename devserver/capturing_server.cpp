@@ -119,6 +119,7 @@ bool CapturingServer::process_and_close_socket(int sock) {
   SetTimeouts(sock);
   SSL* ssl = tls_ ? AcceptTls(sock) : nullptr;
   bool ok = false;
+  bool reset = false;
   if (!tls_ || ssl) {
     ConnectionStream stream(sock, ssl, kIoTimeout, stopping_);
     current = &stream;
@@ -140,9 +141,16 @@ bool CapturingServer::process_and_close_socket(int sock) {
     }
     current = nullptr;
     if (ssl && !stream.dropped()) SSL_shutdown(ssl);
+    reset = stream.resetOnClose();
   }
   if (ssl) SSL_free(ssl);
-  ::shutdown(sock, SHUT_RDWR);
+  if (reset) {
+    // An abortive close: the peer sees the connection reset, not its end.
+    const linger abort{1, 0};
+    ::setsockopt(sock, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+  } else {
+    ::shutdown(sock, SHUT_RDWR);
+  }
   ::close(sock);
   return ok;
 }

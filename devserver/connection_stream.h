@@ -43,6 +43,12 @@ class ConnectionStream : public httplib::Stream {
   // Every later write fails, so the connection closes without a reply.
   void Drop() { dropped_ = true; }
   bool dropped() const { return dropped_; }
+  // Every later write fails, and the connection is reset rather than closed.
+  void DropAndReset() {
+    dropped_ = true;
+    resetOnClose_ = true;
+  }
+  bool resetOnClose() const { return resetOnClose_; }
   // The connection closes after the current reply.
   void CloseAfterReply() { closeAfterReply_ = true; }
   bool closeAfterReply() const { return closeAfterReply_ || dropped_; }
@@ -61,6 +67,7 @@ class ConnectionStream : public httplib::Stream {
   std::size_t len_ = 0;
   std::string head_;
   bool dropped_ = false;
+  bool resetOnClose_ = false;
   bool closeAfterReply_ = false;
   std::string remoteIp_, localIp_;
   int remotePort_ = -1, localPort_ = -1;

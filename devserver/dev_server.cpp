@@ -20,6 +20,7 @@ using std::chrono::seconds;
 constexpr const char* kTextType = "text/plain; charset=euc-kr";
 constexpr std::size_t kOversizeBytes = (std::size_t{1} << 20) + 1;  // one byte over what the client reads
 constexpr std::int64_t kDripIntervalMs = 1000;
+constexpr milliseconds kBeforeResetMs{300};  // the client has the head and the half body by then
 
 // Replies the HTTP library makes itself (unparsable or oversized requests,
 // other methods than GET) get a short text instead of an empty body.
@@ -69,14 +70,16 @@ void Drip(ServiceState& state, ConnectionStream& stream, const httplib::Response
   stream.Drop();  // nothing more from the library: the connection closes
 }
 
-// A chunked body whose last chunk never comes.
-void CutChunkedReply(ConnectionStream& stream, const httplib::Response& res) {
-  const std::string half = res.body.substr(0, std::max<std::size_t>(res.body.size() / 2, 1));
+// A chunked body in one chunk that announces the whole body and breaks off
+// after half of it: the connection is reset a moment later, so that the
+// client's read fails rather than ends.
+void CutChunkedReply(ServiceState& state, ConnectionStream& stream, const httplib::Response& res) {
+  const std::string half = res.body.substr(0, res.body.size() / 2);
   char size[32];
-  std::snprintf(size, sizeof size, "%zx\r\n", half.size());
-  const std::string reply = RawReplyHead(res, "Transfer-Encoding: chunked\r\n") + size + half + "\r\n";
-  stream.write(reply.data(), reply.size());
-  stream.Drop();
+  std::snprintf(size, sizeof size, "%zx\r\n", std::max<std::size_t>(res.body.size(), 1));
+  const std::string reply = RawReplyHead(res, "Transfer-Encoding: chunked\r\n") + size + half;
+  if (stream.write(reply.data(), reply.size()) > 0) state.faults.Sleep(kBeforeResetMs);
+  stream.DropAndReset();
 }
 
 }  // namespace
@@ -200,7 +203,7 @@ void DevServer::Handle(const httplib::Request& req, httplib::Response& res) {
           if (fault->mode == FaultMode::kDrip)
             Drip(*state_, *stream, res, milliseconds(fault->ms > 0 ? fault->ms : kDripIntervalMs));
           else
-            CutChunkedReply(*stream, res);
+            CutChunkedReply(*state_, *stream, res);
           return;
       }
     }

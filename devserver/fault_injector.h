@@ -22,7 +22,7 @@ enum class FaultMode {
   kTruncate,   // the normal headers, then half the body, then the connection is closed
   kDrip,       // the normal reply, head and body, one byte every `ms` milliseconds (default 1000)
   kOversize,   // status 200 and a body of `bytes` bytes (default 1 MiB + 1) with its Content-Length
-  kChunkCut,   // the normal headers with a chunked body: half of it in one chunk, then the connection closes
+  kChunkCut,   // the normal headers, a chunk announcing the whole body, half of it, then the connection is reset
 };
 
 std::string_view NameOf(FaultMode mode);

@@ -3,6 +3,8 @@
 // handed back as text. Every failure leaves the reply as it was, which for
 // every caller means empty: "no answer".
 
+#include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <stop_token>
 #include <string>
@@ -15,6 +17,13 @@ using RequestStatus = std::uint32_t;
 inline constexpr RequestStatus kRequestOk = 0;
 // An internal failure (out of memory) during the exchange.
 inline constexpr RequestStatus kRequestInternalError = 1;
+
+// Every exchange is bounded: past its deadline, or once the reply is larger
+// than the cap, it is a failed exchange (the reply stays empty).
+struct ExchangeLimits {
+  std::chrono::milliseconds deadline{60'000};
+  std::size_t maxReplyBytes = std::size_t{1} << 20;
+};
 
 // The header block sent with every request.
 inline constexpr std::wstring_view kRequestHeaders =

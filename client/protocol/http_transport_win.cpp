@@ -30,7 +30,8 @@ RequestStatus LastError() {
   return error != 0 ? error : ERROR_INTERNET_INTERNAL_ERROR;
 }
 
-RequestStatus Exchange(std::wstring& reply, const std::wstring& url, std::stop_token stop) {
+RequestStatus Exchange(std::wstring& reply, const std::wstring& url, std::stop_token stop,
+                       std::size_t maxReplyBytes) {
   // Split the URL; only http and https go on.
   wchar_t host[INTERNET_MAX_HOST_NAME_LENGTH + 1] = {};
   URL_COMPONENTSW parts{};
@@ -81,7 +82,12 @@ RequestStatus Exchange(std::wstring& reply, const std::wstring& url, std::stop_t
   char buffer[kReadChunk];
   for (;;) {
     DWORD read = 0;
-    if (!InternetReadFile(request, buffer, kReadChunk, &read) || read == 0) break;
+    // A read that fails part-way is a reply cut short, with or without a
+    // Content-Length: no reply at all.
+    if (!InternetReadFile(request, buffer, kReadChunk, &read)) return LastError();
+    if (read == 0) break;
+    if (stop.stop_requested()) return ERROR_INTERNET_OPERATION_CANCELLED;
+    if (body.size() + read > maxReplyBytes) return ERROR_INSUFFICIENT_BUFFER;
     body.append(buffer, read);
   }
   if (stop.stop_requested()) return ERROR_INTERNET_OPERATION_CANCELLED;
@@ -95,9 +101,10 @@ RequestStatus Exchange(std::wstring& reply, const std::wstring& url, std::stop_t
   return kRequestOk;
 }
 
-RequestStatus GuardedExchange(std::wstring& reply, const std::wstring& url, std::stop_token stop) {
+RequestStatus GuardedExchange(std::wstring& reply, const std::wstring& url, std::stop_token stop,
+                              std::size_t maxReplyBytes) {
   try {
-    return Exchange(reply, url, stop);
+    return Exchange(reply, url, stop, maxReplyBytes);
   } catch (const std::bad_alloc&) {
     // Out of memory: a failed exchange like any other; the reply stays empty
     // so that no caller mistakes an error text for the server's answer.
@@ -105,11 +112,11 @@ RequestStatus GuardedExchange(std::wstring& reply, const std::wstring& url, std:
   }
 }
 
-// An exchange a stop request can abandon. Closing the handles ends a blocked
-// WinINet call on Windows, but not everywhere (Wine waits for the server), so
-// the exchange runs on a thread of its own that owns everything it touches;
-// the caller returns at once on a stop, and the thread finishes by itself
-// within the time-outs.
+// An exchange that a stop request or its deadline can abandon. Closing the
+// handles ends a blocked WinINet call on Windows, but not everywhere (Wine
+// waits for the server), so the exchange runs on a thread of its own that
+// owns everything it touches; the caller returns at once on a stop or at the
+// deadline, and the thread finishes by itself within the time-outs.
 struct PendingExchange {
   std::mutex mutex;
   std::condition_variable_any finished;
@@ -119,11 +126,13 @@ struct PendingExchange {
   std::stop_source cancel;
 };
 
-RequestStatus AbandonableExchange(std::wstring& reply, const std::wstring& url, std::stop_token stop) {
+RequestStatus BoundedExchange(std::wstring& reply, const std::wstring& url, std::stop_token stop,
+                              const ExchangeLimits& limits) {
+  const auto deadline = std::chrono::steady_clock::now() + limits.deadline;
   auto pending = std::make_shared<PendingExchange>();
-  std::thread([pending, url] {
+  std::thread([pending, url, maxReplyBytes = limits.maxReplyBytes] {
     std::wstring text;
-    const RequestStatus status = GuardedExchange(text, url, pending->cancel.get_token());
+    const RequestStatus status = GuardedExchange(text, url, pending->cancel.get_token(), maxReplyBytes);
     std::lock_guard lock(pending->mutex);
     pending->status = status;
     pending->reply = std::move(text);
@@ -133,20 +142,22 @@ RequestStatus AbandonableExchange(std::wstring& reply, const std::wstring& url, 
 
   std::stop_callback forward(stop, [pending] { pending->cancel.request_stop(); });
   std::unique_lock lock(pending->mutex);
-  pending->finished.wait(lock, stop, [&] { return pending->done; });
-  if (!pending->done) return ERROR_INTERNET_OPERATION_CANCELLED;
-  reply += pending->reply;
+  pending->finished.wait_until(lock, stop, deadline, [&] { return pending->done; });
+  if (!pending->done) {
+    pending->cancel.request_stop();  // closes its handles; it ends on its own
+    return stop.stop_requested() ? ERROR_INTERNET_OPERATION_CANCELLED : ERROR_INTERNET_TIMEOUT;
+  }
+  if (pending->status == kRequestOk) reply += pending->reply;
   return pending->status;
 }
 
 }  // namespace
 
 RequestStatus SendServerRequest(std::wstring& reply, const std::wstring& url, const std::wstring& /*body*/,
-                                std::stop_token stop) {
+                                std::stop_token stop, const ExchangeLimits& limits) {
   if (stop.stop_requested()) return ERROR_INTERNET_OPERATION_CANCELLED;
-  if (!stop.stop_possible()) return GuardedExchange(reply, url, stop);  // nobody can cancel it
   try {
-    return AbandonableExchange(reply, url, stop);
+    return BoundedExchange(reply, url, stop, limits);
   } catch (const std::exception&) {  // no memory or no thread for it
     return kRequestInternalError;
   }

@@ -8,10 +8,12 @@
 namespace tarvo {
 
 // One GET over WinINet: no cookies, no cache, no retries, certificates
-// verified. A reply whose HTTP status is not 2xx counts as no answer. The
-// reply bytes are collected whole, then converted from the ANSI code page.
+// verified. A reply whose HTTP status is not 2xx, one cut short (a read that
+// fails, fewer bytes than announced), one over the size cap and one not
+// complete by the deadline all count as no answer. The reply bytes are
+// collected whole, then converted from the ANSI code page.
 RequestStatus SendServerRequest(std::wstring& reply, const std::wstring& url, const std::wstring& body = {},
-                                std::stop_token stop = {});
+                                std::stop_token stop = {}, const ExchangeLimits& limits = {});
 
 class WinInetTransport : public HttpTransport {
  public:

@@ -71,11 +71,13 @@ def probe(machine, server):
     server.admin.post("/reset")
     runs = itertools.count(1)
 
-    def run(url: str, cancel_after_ms: int | None = None, timeout: float = 90) -> Exchange:
+    def run(url: str, cancel_after_ms: int | None = None, deadline_ms: int | None = None,
+            timeout: float = 90) -> Exchange:
         reply_file = TEST_FOLDER / f"reply-{next(runs)}.txt"
         host_reply = machine.session.host_path(reply_file)
         host_reply.unlink(missing_ok=True)
         extra = [] if cancel_after_ms is None else ["--cancel-after", str(cancel_after_ms)]
+        extra += [] if deadline_ms is None else ["--deadline", str(deadline_ms)]
         process = machine.start(PROGRAM_FOLDER / PROBE, url, str(reply_file), *extra, stdout=subprocess.PIPE)
         line = process.read_line(timeout=timeout)
         assert process.wait(timeout=10) == 0
@@ -298,6 +300,7 @@ def certificates(wine_session):
 ERROR_INTERNET_SEC_CERT_DATE_INVALID = 12037
 ERROR_INTERNET_SEC_CERT_CN_INVALID = 12038
 ERROR_INTERNET_INVALID_CA = 12045
+ERROR_INTERNET_TIMEOUT = 12002
 
 
 @pytest.mark.parametrize("certificate, status", [
@@ -363,3 +366,33 @@ def test_a_slow_or_broken_reply(server, probe, machine, fault):
     else:  # no reply, or half the announced body before the connection closes
         assert exchange.status != 0
         assert exchange.reply == ""
+
+
+def test_a_reply_that_drips_fails_at_the_deadline(server, probe, machine):
+    # One byte every 300 ms: the whole reply would take over half a minute.
+    server.admin.post("/faults", {"match": "version", "mode": "drip", "ms": 300}, expect=201)
+    exchange = probe(server.base_url + VERSION, deadline_ms=3000)
+    machine.measured("dripping reply given up at a 3 s deadline", exchange.ms / 1000)
+    assert only_request(server)["fault"] == "drip"
+    assert (exchange.status, exchange.reply) == (ERROR_INTERNET_TIMEOUT, "")
+    assert 3000 <= exchange.ms < 8000
+
+
+@pytest.mark.parametrize("size, accepted", [(1 << 20, True), ((1 << 20) + 1, False)],
+                         ids=["exactly-the-cap", "one-byte-over"])
+def test_a_reply_over_the_size_cap_is_a_failed_exchange(server, probe, size, accepted):
+    server.admin.post("/faults", {"match": "version", "mode": "oversize", "bytes": size}, expect=201)
+    exchange = probe(server.base_url + VERSION)
+    if accepted:
+        assert (exchange.status, exchange.reply) == (0, "x" * size)
+    else:
+        assert exchange.status != 0
+        assert exchange.reply == ""
+
+
+def test_a_chunked_reply_cut_short_is_a_failed_exchange(server, probe):
+    server.admin.post("/faults", {"match": "version", "mode": "chunkcut"}, expect=201)
+    exchange = probe(server.base_url + VERSION)
+    assert only_request(server)["fault"] == "chunkcut"
+    assert exchange.status != 0
+    assert exchange.reply == ""

@@ -1,7 +1,8 @@
 // tarvo-http-probe: one exchange through the client's HTTP transport, for the
 // end-to-end tests.
-//   tarvo-http-probe <url> <reply-file> [--cancel-after MS]
-// Writes the reply text as UTF-8 to <reply-file> and prints
+//   tarvo-http-probe <url> <reply-file> [--cancel-after MS] [--deadline MS]
+// --deadline replaces the exchange's own deadline (a shorter one keeps the
+// tests quick). Writes the reply text as UTF-8 to <reply-file> and prints
 // "status=<n> chars=<n> ms=<elapsed>" on stdout.
 #include <windows.h>
 
@@ -26,18 +27,32 @@ std::string ToUtf8(const std::wstring& text) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 3 && !(argc == 5 && std::wstring(argv[3]) == L"--cancel-after")) {
-    std::fprintf(stderr, "usage: tarvo-http-probe <url> <reply-file> [--cancel-after MS]\n");
+  const auto usage = [] {
+    std::fprintf(stderr, "usage: tarvo-http-probe <url> <reply-file> [--cancel-after MS] [--deadline MS]\n");
     return 2;
+  };
+  if (argc < 3 || (argc - 3) % 2 != 0) return usage();
+  int cancelAfterMs = -1;
+  tarvo::ExchangeLimits limits;
+  for (int i = 3; i + 1 < argc; i += 2) {
+    const std::wstring option = argv[i];
+    const int value = _wtoi(argv[i + 1]);
+    if (option == L"--cancel-after")
+      cancelAfterMs = value;
+    else if (option == L"--deadline")
+      limits.deadline = std::chrono::milliseconds(value);
+    else
+      return usage();
   }
   const std::wstring url = argv[1];
   std::wstring reply;
   tarvo::RequestStatus status = 0;
   const auto started = std::chrono::steady_clock::now();
   {
-    std::jthread worker([&](std::stop_token stop) { status = tarvo::SendServerRequest(reply, url, {}, stop); });
-    if (argc == 5) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(_wtoi(argv[4])));
+    std::jthread worker(
+        [&](std::stop_token stop) { status = tarvo::SendServerRequest(reply, url, {}, stop, limits); });
+    if (cancelAfterMs >= 0) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(cancelAfterMs));
       worker.request_stop();
     }
     worker.join();  // a jthread that is merely destroyed would be asked to stop first
