@@ -242,9 +242,9 @@ void AdminApi::PatchConfig(const httplib::Request& req, httplib::Response& res) 
 void AdminApi::AddFault(const httplib::Request& req, httplib::Response& res) {
   const auto body = Body(req, res);
   if (!body) return;
-  std::optional<std::string> match, mode;
+  std::optional<std::string> match, mode, text;
   std::optional<std::int64_t> ms, seconds, count, bytes;
-  if (!Member(*body, "match", match, res) || !Member(*body, "mode", mode, res) ||
+  if (!Member(*body, "match", match, res) || !Member(*body, "mode", mode, res) || !Member(*body, "text", text, res) ||
       !Member(*body, "ms", ms, res) || !Member(*body, "seconds", seconds, res) ||
       !Member(*body, "count", count, res) || !Member(*body, "bytes", bytes, res))
     return;
@@ -257,12 +257,14 @@ void AdminApi::AddFault(const httplib::Request& req, httplib::Response& res) {
   const auto parsedMode = mode ? ParseFaultMode(*mode) : std::nullopt;
   if (!parsedMode)
     return Error(res, 400,
-                 "mode must be hang, drop, delay, status500, garbage, truncate, drip, oversize or chunkcut");
+                 "mode must be hang, drop, delay, status500, garbage, truncate, drip, oversize, chunkcut or reply");
   if (*parsedMode == FaultMode::kDelay && !ms) return Error(res, 400, "a delay needs ms");
+  if (*parsedMode == FaultMode::kReply && !text) return Error(res, 400, "a reply needs text");
   if (!InRange("ms", ms, 1, 600'000, res) || !InRange("seconds", seconds, 0, 3600, res) ||
       !InRange("count", count, 1, 1'000'000, res) || !InRange("bytes", bytes, 0, 64 << 20, res))
     return;
-  FaultRule rule{0, *match, *parsedMode, ms.value_or(0), seconds.value_or(0), bytes.value_or(0), count};
+  FaultRule rule{0,     *match, *parsedMode, ms.value_or(0), seconds.value_or(0), bytes.value_or(0),
+                 text.value_or(""), count};
   rule.id = state_.faults.Add(rule);
   Reply(res, 201, FaultJson(rule));
 }

@@ -4,11 +4,13 @@
 #include <csignal>
 #include <cstdio>
 
+#include "client/protocol/ansi_codepage.h"
 #include "devserver/admin_api.h"
 #include "devserver/capturing_server.h"
 #include "devserver/protocol_handlers.h"
 #include "devserver/random_text.h"
 #include "devserver/service_state.h"
+#include "devserver/text_codec.h"
 #include "devserver/web_pages.h"
 
 namespace tarvo::devserver {
@@ -195,6 +197,10 @@ void DevServer::Handle(const httplib::Request& req, httplib::Response& res) {
           res.status = 200;
           res.set_content(std::string(fault->bytes > 0 ? static_cast<std::size_t>(fault->bytes) : kOversizeBytes, 'x'),
                           kTextType);
+          return;
+        case FaultMode::kReply:
+          res.status = 200;
+          res.set_content(ToAnsi(FromUtf8(fault->text).value_or(L"")), kTextType);
           return;
         case FaultMode::kDrip:
         case FaultMode::kChunkCut:

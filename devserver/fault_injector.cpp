@@ -6,8 +6,8 @@
 namespace tarvo::devserver {
 namespace {
 
-constexpr std::array<std::string_view, 9> kModeNames = {"hang",     "drop", "delay",    "status500", "garbage",
-                                                        "truncate", "drip", "oversize", "chunkcut"};
+constexpr std::array<std::string_view, 10> kModeNames = {"hang",     "drop", "delay",    "status500", "garbage",
+                                                         "truncate", "drip", "oversize", "chunkcut", "reply"};
 
 }  // namespace
 

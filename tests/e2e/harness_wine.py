@@ -624,6 +624,10 @@ class Driver:
     def visible(self, title, control_id, **filters) -> bool:
         return self.run("visible", title, control_id, *_window_options(**filters)) == "true"
 
+    def post(self, title, message: int, wparam: int, lparam: int, **filters) -> None:
+        """Posts a message to the window, as any program of the desktop could."""
+        self.run("post", title, message, wparam, lparam, *_window_options(**filters))
+
     def msgbox(self, answer=None, caption=None, timeout_ms=10000, **filters) -> dict:
         """The shown message box (optionally of one program): caption, text, buttons.
         With `answer` ("ok", "yes", "no", ...) it is answered and gone on return."""

@@ -106,6 +106,14 @@ TEST_F(Faults, ChunkCutAnnouncesAChunkOfTheWholeBodyAndSendsHalfOfIt) {
   EXPECT_EQ(Get(kVersion).body, kVersionReply);
 }
 
+TEST_F(Faults, ReplyAnswersWithTheGivenTextInTheClientsCodePage) {
+  AddFault(R"({"match":"confirm","mode":"reply","text":"ab c,2880 \uac00","count":1})");
+  const HttpReply reply = Get("/tarvo_app/index.php?act=ok&r=x");
+  EXPECT_EQ(reply.status, 200);
+  EXPECT_EQ(reply.body, "ab c,2880 \xb0\xa1");  // U+AC00 in CP949
+  EXPECT_EQ(Admin("POST", "/faults", R"({"match":"confirm","mode":"reply"})").status, 400);
+}
+
 TEST_F(Faults, DelayAnswersNormallyAfterTheDelay) {
   AddFault(R"({"match":"version","mode":"delay","ms":300})");
   const auto start = Clock::now();

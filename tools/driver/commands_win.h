@@ -23,6 +23,7 @@ int EnabledCommand(const Args& args);
 int CheckedCommand(const Args& args);
 int RectCommand(const Args& args);
 int VisibleCommand(const Args& args);
+int PostCommand(const Args& args);
 
 // Message boxes.
 int MsgboxCommand(const Args& args);

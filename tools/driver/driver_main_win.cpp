@@ -39,6 +39,8 @@ constexpr Command kCommands[] = {
     {L"rect", tarvo::driver::RectCommand,
      "<title|*> <controlId> [window options]   x y width height in the window's client pixels"},
     {L"visible", tarvo::driver::VisibleCommand, "<title|*> <controlId> [window options]   prints true or false"},
+    {L"post", tarvo::driver::PostCommand,
+     "<title|*> <message> <wParam> <lParam> [window options]   posts the message, as any program could"},
     {L"msgbox", tarvo::driver::MsgboxCommand,
      "[--caption C] [--exe E] [--pid P] [--timeout ms] [--answer ok|cancel|yes|no|...]"},
     {L"show-msgbox", tarvo::driver::ShowMsgboxCommand, "<caption> <text> [--buttons ok|okcancel|yesno|yesnocancel]"},

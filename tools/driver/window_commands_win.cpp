@@ -156,4 +156,19 @@ int VisibleCommand(const Args& words) {
   return 0;
 }
 
+// post <title|*> <message> <wParam> <lParam>: posts a message to the window
+// as any program of the desktop could; prints "posted".
+int PostCommand(const Args& words) {
+  const CommandLine args(words, WindowValueOptions(), WindowFlags());
+  args.ExpectAtMost(4);
+  const WindowInfo window = WaitForWindow(FilterFromArgs(args, 0), TimeoutFromArgs(args));
+  const auto message = static_cast<UINT>(ParseInteger(args.Positional(1, "message"), "message"));
+  const auto wParam = static_cast<WPARAM>(ParseInteger(args.Positional(2, "wParam"), "wParam"));
+  const auto lParam = static_cast<LPARAM>(ParseInteger(args.Positional(3, "lParam"), "lParam"));
+  if (!PostMessageW(window.hwnd, message, wParam, lParam))
+    throw DriverError(DriverError::kFailed, "PostMessage failed");
+  PrintLine("posted");
+  return 0;
+}
+
 }  // namespace tarvo::driver

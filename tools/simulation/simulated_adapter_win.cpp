@@ -72,6 +72,23 @@ std::optional<int> TakeNextDialError() {
   return std::atoi(text->c_str());
 }
 
+std::optional<int> StandingDialError() {
+  const auto text = ReadSmallFile(PathOf(L"dial-error"));
+  if (!text) return std::nullopt;
+  return std::atoi(text->c_str());
+}
+
+void RecordDial(std::uintptr_t handle, int result) {
+  CreateDirectoryW(StateFolder().c_str(), nullptr);
+  HANDLE file = CreateFileW(PathOf(L"dials").c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  const std::string line = std::to_string(handle) + " " + std::to_string(result) + "\n";
+  DWORD written = 0;
+  WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
 int DialDelayMs() {
   const auto text = ReadSmallFile(PathOf(L"dial-delay-ms"));
   return text ? std::atoi(text->c_str()) : 0;

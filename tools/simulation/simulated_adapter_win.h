@@ -4,7 +4,9 @@
 // C:\tarvo-sim) that the tests can also read and change.
 //   adapter          "<handle> <address>" while the simulated tunnel is up
 //   next-dial-error  a number: the next dial fails with it (then the file goes)
+//   dial-error       a number: every dial fails with it while the file is there
 //   dial-delay-ms    a number: every dial takes that long
+//   dials            one line "<handle> <result>" per dial that returned
 
 #include <cstdint>
 #include <optional>
@@ -25,6 +27,8 @@ void DropAdapter();
 // Drops it only when `handle` is the connection that is up.
 void DropAdapterOf(std::uintptr_t handle);
 std::optional<int> TakeNextDialError();
+std::optional<int> StandingDialError();
+void RecordDial(std::uintptr_t handle, int result);
 int DialDelayMs();
 
 }  // namespace tarvo::simulation

@@ -38,11 +38,17 @@ int SimulatedDialer::CheckCredentials(const DialRequest& request) {
 int SimulatedDialer::Dial(const DialRequest& request, ConnHandle& handle) {
   handle = ++g_nextHandle;
   if (const int delay = DialDelayMs(); delay > 0) Sleep(static_cast<DWORD>(delay));
-  if (const auto error = TakeNextDialError()) return *error;
-  if (const int rc = CheckCredentials(request); rc != 0) return rc;
+  int rc = 0;
+  if (const auto error = TakeNextDialError())
+    rc = *error;
+  else if (const auto standing = StandingDialError())
+    rc = *standing;
+  else
+    rc = CheckCredentials(request);
   // One address per connection, so a redial shows as a new address.
-  WriteAdapter({handle, L"10.8.0." + std::to_wstring(2 + handle % 250)});
-  return 0;
+  if (rc == 0) WriteAdapter({handle, L"10.8.0." + std::to_wstring(2 + handle % 250)});
+  RecordDial(handle, rc);
+  return rc;
 }
 
 void SimulatedDialer::HangUp(ConnHandle handle) {
