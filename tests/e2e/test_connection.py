@@ -212,3 +212,67 @@ def test_without_a_watchdog_the_next_connection_is_dropped_at_once(machine, devs
     machine.driver.click(TITLE, CONNECT, hwnd=session["hwnd"])
     assert client.wait(timeout=20) == 0
     assert adapter(machine) is None
+
+
+def sim_file(machine, name):
+    return machine.session.host_path(SIM_FOLDER) / name
+
+
+def dial_results(machine) -> list[int]:
+    path = sim_file(machine, "dials")
+    return [int(line.split()[1]) for line in path.read_text().splitlines()] if path.exists() else []
+
+
+def test_refused_redials_are_tried_until_one_is_accepted(machine, devserver):
+    _, session = signed_in(machine, devserver)
+    first = connect(machine, session)
+    sim_file(machine, "dial-error").write_text("691")
+    sim_file(machine, "adapter").unlink()  # the adapter loses its address
+    wait_label(machine.driver, session, STATUS_LABEL, RECONNECTING, timeout=30)
+    wait_until(lambda: dial_results(machine).count(691) >= 2, timeout=30, what="two refused redials")
+    assert label(machine.driver, session, STATUS_LABEL) == RECONNECTING
+    sim_file(machine, "dial-error").unlink()
+    address = wait_label(machine.driver, session, STATUS_LABEL, is_address, timeout=30)
+    assert adapter(machine) == address.strip() != first
+    assert machine.driver.enabled(TITLE, DISCONNECT, hwnd=session["hwnd"])
+
+
+def test_a_disconnect_during_a_slow_redial_gives_the_window_back_at_once(machine, devserver):
+    _, session = signed_in(machine, devserver)
+    connect(machine, session)
+    sim_file(machine, "dial-delay-ms").write_text("12000")
+    dials_before = len(dial_results(machine))
+    sim_file(machine, "adapter").unlink()
+    wait_label(machine.driver, session, STATUS_LABEL, RECONNECTING, timeout=30)
+    time.sleep(4)  # past the ping wait and the pause: the redial is under way
+    assert len(dial_results(machine)) == dials_before
+    clicked = time.monotonic()
+    machine.driver.click(TITLE, DISCONNECT, hwnd=session["hwnd"])
+    wait_label(machine.driver, session, STATUS_LABEL, "-", timeout=8)
+    machine.measured("disconnect during a slow redial to the window back", time.monotonic() - clicked)
+    assert machine.driver.enabled(TITLE, CONNECT, hwnd=session["hwnd"])
+    # The abandoned dial returns later and hangs up its own tunnel.
+    wait_until(lambda: len(dial_results(machine)) > dials_before, timeout=20, what="the slow dial to return")
+    time.sleep(1)
+    assert dial_results(machine)[-1] == 0
+    assert adapter(machine) is None
+    sim_file(machine, "dial-delay-ms").unlink()
+    connect(machine, session)
+
+
+WM_SESSION_UPDATE = 0x8000 + 0x51  # WM_APP + 0x51
+
+
+def test_junk_posted_to_the_session_window_changes_nothing(machine, devserver):
+    client, session = signed_in(machine, devserver)
+    address = connect(machine, session)
+    for message, lparam in [(WM_SESSION_UPDATE, 0), (WM_SESSION_UPDATE, 1), (WM_SESSION_UPDATE, 0xDEADBEEF),
+                            (WM_SESSION_UPDATE, 0x7FFFFFFFFFF0), (WM_SESSION_UPDATE, 0xDEADBEEF),
+                            (0x8000 + 0x52, 0xDEADBEEF), (0x8000, 0x10)]:
+        machine.driver.post(TITLE, message, 0x1234, lparam, hwnd=session["hwnd"])
+    time.sleep(4)  # a keepalive cycle
+    assert client.running()
+    assert label(machine.driver, session, STATUS_LABEL).strip() == address
+    assert adapter(machine) == address
+    machine.driver.click(TITLE, DISCONNECT, hwnd=session["hwnd"])
+    wait_label(machine.driver, session, STATUS_LABEL, "-", timeout=15)

@@ -69,6 +69,18 @@ def test_version_request(machine, devserver, mode):
     login_window(machine.driver)
 
 
+def test_a_version_reply_that_drips_ends_with_the_server_message(machine, devserver):
+    # One byte a second: the reply would take minutes; the exchange's deadline is a minute.
+    devserver.admin.post("/faults", {"match": "version", "mode": "drip", "ms": 1000}, expect=201)
+    started = time.monotonic()
+    client = start_client(machine, devserver)
+    box = machine.driver.msgbox(exe=CLIENT, timeout_ms=90000)
+    machine.measured("start with a dripping version reply to the message", time.monotonic() - started)
+    assert box["text"] == MSG_NO_SERVER_AT_START
+    machine.driver.msgbox(answer="ok", exe=CLIENT)
+    assert client.wait(timeout=15) == 0
+
+
 @pytest.mark.parametrize("mode", FAILURES)
 def test_sign_in_request(machine, devserver, mode):
     path, before = saved_preferences(machine, devserver)

@@ -140,3 +140,34 @@ def test_preferences_are_saved_and_the_next_start_honours_them(machine, devserve
     assert driver.text(TITLE, LOGIN_PASSWORD, hwnd=hwnd) == ""
     assert [driver.checked(TITLE, c, hwnd=hwnd) for c in (SAVE_ID, AUTO_LOGIN, RUN_AT_STARTUP)] == \
         [save_id, False, run_at_startup]
+
+
+def test_a_password_with_bars_signs_in_automatically_at_the_next_start(machine, devserver):
+    devserver.admin.put("/accounts/bar-user", {"password": "pa|ss|", "minutes": 2880}, expect=201)
+    client = start_client(machine, devserver)
+    sign_in(machine.driver, "bar-user", "pa|ss|", boxes=(True, True, False))
+    session_window(machine.driver)
+    machine.kill_program(CLIENT)
+    client.wait(timeout=15)
+    machine.kill_program(WATCHDOG)
+    machine.wait_program_gone(WATCHDOG)
+    start_client(machine, devserver)
+    session = session_window(machine.driver)  # the whole password was read back
+    assert label(machine.driver, session, USER_ID_LABEL) == "bar-user"
+    assert label(machine.driver, session, DAYS_LABEL) == "2일"
+    assert not [w for w in machine.driver.list_windows(TITLE, visible=True) if w["hwnd"] != session["hwnd"]]
+
+
+@pytest.mark.parametrize("code", ["abc 123", "abc#123", "abc\r\nX-Injected: 1"], ids=["blank", "hash", "line-break"])
+def test_a_session_code_that_would_break_a_request_line_is_a_failed_confirmation(machine, devserver, code):
+    devserver.admin.post("/faults", {"match": "confirm", "mode": "reply", "text": f"{code},2880", "count": 1},
+                         expect=201)
+    start_client(machine, devserver)
+    sign_in(machine.driver, "demo", "demo1234")
+    box = machine.driver.msgbox(exe=CLIENT, timeout_ms=20000)
+    assert box["text"] == MSG_CONFIRM_FAILED
+    machine.driver.msgbox(answer="ok", exe=CLIENT)
+    # No request went out with the code.
+    assert not [r for r in devserver.admin.get("/requests") if "abc" in r["request_line"]]
+    sign_in(machine.driver, "demo", "demo1234")
+    assert label(machine.driver, session_window(machine.driver), DAYS_LABEL) == "30일"
