@@ -311,6 +311,10 @@ TEST_F(ConnectionControllerTest, ShutdownDoesNotWaitForAWorkersRemoteAccessCall)
   auto shutdown = std::async(std::launch::async, [&] { session->Shutdown(); });
   ASSERT_EQ(shutdown.wait_for(std::chrono::seconds(20)), std::future_status::ready);
   dialer->Release();
+  // The detached worker lets go of the controller when it ends; the fakes
+  // must outlive it.
+  for (int i = 0; i < 2000 && session.use_count() > 1; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(session.use_count(), 1);
 }
 
 TEST_F(ConnectionControllerTest, ARefusedRedialIsTriedAgain) {
