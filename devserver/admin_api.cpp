@@ -3,6 +3,7 @@
 #include <string>
 
 #include "devserver/admin_json.h"
+#include "devserver/failure_log.h"
 #include "devserver/json.h"
 #include "devserver/request_target.h"
 #include "devserver/text_codec.h"
@@ -164,15 +165,9 @@ void AdminApi::Register(httplib::Server& server) {
     if (res.body.empty())
       Error(res, res.status, res.status == 404 ? "no such admin endpoint" : "bad request");
   });
-  server.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr ep) {
-    std::string what = "internal error";
-    try {
-      std::rethrow_exception(ep);
-    } catch (const std::exception& e) {
-      what += std::string(": ") + e.what();
-    } catch (...) {
-    }
-    Error(res, 500, what);
+  server.set_exception_handler([](const httplib::Request& req, httplib::Response& res, std::exception_ptr ep) {
+    LogHandlerFailure(req, DescribeException(ep));  // the reason goes to the log, not to the caller
+    Error(res, 500, "internal error");
   });
 }
 

@@ -1,8 +1,12 @@
 #include "devserver/capturing_server.h"
 
+#include <fcntl.h>
 #include <openssl/err.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include <cerrno>
 #include <cstring>
@@ -14,8 +18,15 @@ using namespace std::chrono_literals;
 
 constexpr auto kIoTimeout = 5s;
 constexpr std::size_t kMaxRequestsPerConnection = 100;
-// Hung requests each hold a worker, so there are plenty.
-constexpr std::size_t kWorkers = 32;
+constexpr auto kTurnAwayLinger = 200ms;  // lets the client's request arrive before the close
+constexpr char kBusyReply[] =
+    "HTTP/1.1 503 Service Unavailable\r\nContent-Type: text/plain\r\nContent-Length: 19\r\n"
+    "Retry-After: 1\r\nConnection: close\r\n\r\nserver is too busy\n";
+
+bool SetBlocking(int sock, bool blocking) {
+  const int flags = fcntl(sock, F_GETFL, 0);
+  return flags >= 0 && fcntl(sock, F_SETFL, blocking ? flags & ~O_NONBLOCK : flags | O_NONBLOCK) == 0;
+}
 
 thread_local ConnectionStream* current = nullptr;
 
@@ -34,8 +45,10 @@ void SetTimeouts(int sock) {
 
 }  // namespace
 
-CapturingServer::CapturingServer() {
-  new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
+CapturingServer::CapturingServer(ListenerLimits limits) : limits_(limits) {
+  // Connections wait for a thread in a bounded queue; one that finds it full
+  // is answered 503 (see TurnAway).
+  new_task_queue = [pool = limits_.pool] { return new ConnectionPool(pool); };
   set_keep_alive_max_count(kMaxRequestsPerConnection);
   // The library's default also sets SO_REUSEPORT, which would let a second
   // server share a port that is already taken instead of failing.
@@ -107,15 +120,45 @@ void CapturingServer::Shutdown() {
 SSL* CapturingServer::AcceptTls(int sock) const {
   SSL* ssl = SSL_new(tls_);
   if (!ssl) return nullptr;
-  if (SSL_set_fd(ssl, sock) != 1 || SSL_accept(ssl) != 1) {
-    ERR_clear_error();
-    SSL_free(ssl);
-    return nullptr;
+  // The socket stays non-blocking for the whole connection, so that neither
+  // the handshake nor a record that trickles in can outlast the deadlines.
+  bool ok = SetBlocking(sock, false) && SSL_set_fd(ssl, sock) == 1;
+  const auto deadline = std::chrono::steady_clock::now() + limits_.headDeadline;
+  while (ok) {
+    const int rc = SSL_accept(ssl);
+    if (rc == 1) return ssl;
+    const int err = SSL_get_error(ssl, rc);
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if ((err != SSL_ERROR_WANT_READ && err != SSL_ERROR_WANT_WRITE) || left.count() <= 0 || stopping_) break;
+    pollfd p{sock, static_cast<short>(err == SSL_ERROR_WANT_READ ? POLLIN : POLLOUT), 0};
+    ok = ::poll(&p, 1, static_cast<int>(std::min<long long>(left.count(), 50))) >= 0 || errno == EINTR;
   }
-  return ssl;
+  ERR_clear_error();
+  SSL_free(ssl);
+  return nullptr;
+}
+
+void CapturingServer::TurnAway(int sock, bool tls) {
+  if (!tls) {
+    // Sent before the request is read: a client that sent one still reads
+    // the answer, as the close waits a moment for its bytes.
+    ::send(sock, kBusyReply, sizeof kBusyReply - 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+    ::shutdown(sock, SHUT_WR);
+    const auto until = std::chrono::steady_clock::now() + kTurnAwayLinger;
+    char sink[4096];
+    while (std::chrono::steady_clock::now() < until) {
+      pollfd p{sock, POLLIN, 0};
+      if (::poll(&p, 1, 20) > 0 && ::recv(sock, sink, sizeof sink, MSG_DONTWAIT) <= 0) break;
+    }
+  }
+  ::close(sock);
 }
 
 bool CapturingServer::process_and_close_socket(int sock) {
+  if (ConnectionPool::TurningAway()) {
+    TurnAway(sock, tls_ != nullptr);
+    return false;
+  }
   SetTimeouts(sock);
   SSL* ssl = tls_ ? AcceptTls(sock) : nullptr;
   bool ok = false;
@@ -131,10 +174,9 @@ bool CapturingServer::process_and_close_socket(int sock) {
         req.set_header("Content-Length", "0");
       if (requestHook_) requestHook_(stream, req);
     };
-    const auto idle = std::chrono::seconds(keep_alive_timeout_sec_);
     for (std::size_t i = 1; i <= keep_alive_max_count_ && !stopping_; ++i) {
-      if (!stream.SkipBlankLines(idle)) break;
-      stream.BeginRequest();
+      if (!stream.SkipBlankLines(limits_.idle)) break;
+      stream.BeginRequest(limits_.headDeadline);
       bool closed = false;
       ok = process_request(stream, i == keep_alive_max_count_, closed, setup);
       if (!ok || closed || stream.closeAfterReply()) break;

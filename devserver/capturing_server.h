@@ -12,14 +12,16 @@
 #include <string>
 #include <thread>
 
+#include "devserver/connection_pool.h"
 #include "devserver/connection_stream.h"
 #include "devserver/endpoint.h"
+#include "devserver/listener_limits.h"
 
 namespace tarvo::devserver {
 
 class CapturingServer : public httplib::Server {
  public:
-  CapturingServer();
+  explicit CapturingServer(ListenerLimits limits = {});
   ~CapturingServer() override;
 
   // Serve HTTPS with this certificate chain and key (PEM files).
@@ -42,7 +44,10 @@ class CapturingServer : public httplib::Server {
  private:
   bool process_and_close_socket(int sock) override;
   SSL* AcceptTls(int sock) const;
+  // A connection the pool has no room for: "503" and closed.
+  static void TurnAway(int sock, bool tls);
 
+  const ListenerLimits limits_;
   SSL_CTX* tls_ = nullptr;
   RequestHook requestHook_;
   std::atomic<bool> stopping_{false};

@@ -15,6 +15,16 @@ std::optional<std::string> ReadEndpoint(const std::string& option, const std::st
   return std::nullopt;
 }
 
+std::optional<std::size_t> ReadCount(const std::string& value, std::size_t least) {
+  std::size_t n = 0;
+  for (const char c : value) {
+    if (c < '0' || c > '9' || n > 100'000) return std::nullopt;
+    n = n * 10 + static_cast<std::size_t>(c - '0');
+  }
+  if (n < least || n > 100'000) return std::nullopt;
+  return n;
+}
+
 }  // namespace
 
 std::string UsageText() {
@@ -29,6 +39,8 @@ std::string UsageText() {
          "  --app-version VERSION     newest client version announced (default 1.0.2.6)\n"
          "  --vpn-server ADDRESS      VPN server handed to clients (default 127.0.0.1)\n"
          "  --seed-demo               create (or reset) the account demo / demo1234 with 30 days\n"
+         "  --max-connections N       connections served at once (default 512)\n"
+         "  --queue N                 connections waiting beyond those; past that, 503 (default 64)\n"
          "  --help                    show this text\n\n"
          "The first lines on standard output are 'listening URL' and 'admin URL'.\n";
 }
@@ -82,6 +94,14 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
     } else if (option == "--app-version") {
       c.appVersion = value;
       if (auto reason = InvalidVersionReason(value)) error = "--app-version: " + *reason;
+    } else if (option == "--max-connections" || option == "--queue") {
+      const auto number = ReadCount(value, option == "--queue" ? 0 : 1);
+      if (!number)
+        error = option + ": expected a whole number from " + (option == "--queue" ? "0" : "1") + " to 100000";
+      else if (option == "--queue")
+        c.service.pool.maxQueued = *number;
+      else
+        c.service.pool.maxActive = *number;
     } else if (option == "--vpn-server") {
       c.vpnServer = value;
       if (auto reason = InvalidVpnServerReason(value)) error = "--vpn-server: " + *reason;

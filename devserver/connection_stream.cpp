@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -56,17 +57,38 @@ bool ConnectionStream::WaitForRequest(std::chrono::milliseconds idle) const {
   return WaitFor(POLLIN, idle);
 }
 
-bool ConnectionStream::is_readable() const { return WaitForRequest(timeout_); }
+std::chrono::milliseconds ConnectionStream::ReadLimit() const {
+  if (headDone_) return timeout_;
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(headDeadline_ - std::chrono::steady_clock::now());
+  return std::clamp(left, std::chrono::milliseconds(0), timeout_);
+}
+
+bool ConnectionStream::is_readable() const {
+  const auto limit = ReadLimit();
+  return limit.count() > 0 && WaitForRequest(limit);
+}
 
 bool ConnectionStream::is_writable() const { return !dropped_ && WaitFor(POLLOUT, timeout_); }
 
 ssize_t ConnectionStream::Fill(std::chrono::milliseconds limit) {
-  if (!WaitForRequest(limit)) return -1;
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  const auto left = [&] {
+    return std::max(std::chrono::milliseconds(0), std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                      deadline - std::chrono::steady_clock::now()));
+  };
+  if (limit.count() <= 0 || !WaitForRequest(limit)) return -1;
   ssize_t n;
   if (ssl_) {
-    n = SSL_read(ssl_, buffer_, sizeof buffer_);
-    if (n <= 0) {
+    // The socket does not block: a record that arrives a byte at a time is
+    // waited for only until the deadline.
+    for (;;) {
+      n = SSL_read(ssl_, buffer_, sizeof buffer_);
+      if (n > 0) break;
       const int err = SSL_get_error(ssl_, static_cast<int>(n));
+      if (err == SSL_ERROR_WANT_READ || err == SSL_ERROR_WANT_WRITE) {
+        if (!WaitFor(err == SSL_ERROR_WANT_READ ? POLLIN : POLLOUT, left())) return -1;
+        continue;
+      }
       // A peer that closes without close_notify is taken as a plain end too.
       return err == SSL_ERROR_ZERO_RETURN || (err == SSL_ERROR_SYSCALL && errno == 0) ? 0 : -1;
     }
@@ -82,19 +104,25 @@ ssize_t ConnectionStream::Fill(std::chrono::milliseconds limit) {
 
 ssize_t ConnectionStream::read(char* ptr, size_t size) {
   if (pos_ == len_) {
-    const ssize_t n = Fill(timeout_);
+    const ssize_t n = Fill(ReadLimit());
     if (n <= 0) return n;
   }
   const std::size_t count = std::min(size, len_ - pos_);
   std::memcpy(ptr, buffer_ + pos_, count);
-  if (head_.size() < kMaxHead) head_.append(buffer_ + pos_, std::min(count, kMaxHead - head_.size()));
+  if (head_.size() < kMaxHead) {
+    const std::size_t before = head_.size();
+    head_.append(buffer_ + pos_, std::min(count, kMaxHead - head_.size()));
+    if (!headDone_ && head_.find("\r\n\r\n", before >= 3 ? before - 3 : 0) != std::string::npos) headDone_ = true;
+  }
   pos_ += count;
   return static_cast<ssize_t>(count);
 }
 
 bool ConnectionStream::SkipBlankLines(std::chrono::milliseconds idle) {
+  const auto deadline = std::chrono::steady_clock::now() + idle;
   for (;;) {
-    if (pos_ == len_ && Fill(idle) <= 0) return false;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (pos_ == len_ && Fill(left) <= 0) return false;
     if (buffer_[pos_] != '\r' && buffer_[pos_] != '\n') return true;
     ++pos_;
   }
@@ -106,7 +134,13 @@ ssize_t ConnectionStream::write(const char* ptr, size_t size) {
   while (done < size) {
     if (ssl_) {
       const int n = SSL_write(ssl_, ptr + done, static_cast<int>(size - done));
-      if (n <= 0) return -1;
+      if (n <= 0) {
+        const int err = SSL_get_error(ssl_, n);
+        if ((err == SSL_ERROR_WANT_WRITE || err == SSL_ERROR_WANT_READ) &&
+            WaitFor(err == SSL_ERROR_WANT_WRITE ? POLLOUT : POLLIN, timeout_))
+          continue;
+        return -1;
+      }
       done += static_cast<std::size_t>(n);
       continue;
     }
@@ -129,9 +163,11 @@ void ConnectionStream::get_local_ip_and_port(std::string& ip, int& port) const {
   port = localPort_;
 }
 
-void ConnectionStream::BeginRequest() {
+void ConnectionStream::BeginRequest(std::chrono::milliseconds headDeadline) {
   head_.clear();
   logSeq = 0;
+  headDone_ = false;
+  headDeadline_ = std::chrono::steady_clock::now() + headDeadline;
 }
 
 std::string ConnectionStream::remote() const {

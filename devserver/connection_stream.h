@@ -30,10 +30,12 @@ class ConnectionStream : public httplib::Stream {
   // within `idle`.
   bool WaitForRequest(std::chrono::milliseconds idle) const;
   // Passes over empty lines before a request line (RFC 9112 section 2.2 asks
-  // servers to ignore them); false when the connection ends or idles first.
+  // servers to ignore them); false when the connection ends or `idle` passes
+  // first, blank lines or not.
   bool SkipBlankLines(std::chrono::milliseconds idle);
-  // Starts a new request: its head is captured from here on.
-  void BeginRequest();
+  // Starts a new request: its head is captured from here on, and it must be
+  // complete within `headDeadline`: past that every read fails.
+  void BeginRequest(std::chrono::milliseconds headDeadline);
   const std::string& head() const { return head_; }
   std::string remote() const;
 
@@ -55,8 +57,12 @@ class ConnectionStream : public httplib::Stream {
 
  private:
   bool WaitFor(short events, std::chrono::milliseconds limit) const;
-  // Refills the empty buffer: its byte count, 0 at the end of the stream, -1 on error.
+  // Refills the empty buffer: its byte count, 0 at the end of the stream, -1 on
+  // error or when nothing came within `limit`.
   ssize_t Fill(std::chrono::milliseconds limit);
+  // How long a read may wait now: the I/O time-out, or less while a head is
+  // read; zero once the head's deadline has passed.
+  std::chrono::milliseconds ReadLimit() const;
 
   int fd_;
   SSL* ssl_;
@@ -66,6 +72,8 @@ class ConnectionStream : public httplib::Stream {
   std::size_t pos_ = 0;
   std::size_t len_ = 0;
   std::string head_;
+  bool headDone_ = true;
+  std::chrono::steady_clock::time_point headDeadline_{};
   bool dropped_ = false;
   bool resetOnClose_ = false;
   bool closeAfterReply_ = false;

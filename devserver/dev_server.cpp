@@ -7,6 +7,7 @@
 #include "client/protocol/ansi_codepage.h"
 #include "devserver/admin_api.h"
 #include "devserver/capturing_server.h"
+#include "devserver/failure_log.h"
 #include "devserver/protocol_handlers.h"
 #include "devserver/random_text.h"
 #include "devserver/service_state.h"
@@ -113,7 +114,7 @@ bool DevServer::Start(std::string& error) {
   protocol_ = std::make_unique<ProtocolHandlers>(*state_);
   admin_ = std::make_unique<AdminApi>(*state_);
 
-  service_ = std::make_unique<CapturingServer>();
+  service_ = std::make_unique<CapturingServer>(config_.service);
   if (!config_.tlsCert.empty() && !service_->EnableTls(config_.tlsCert, config_.tlsKey, error)) return false;
   service_->SetRequestHook([this](ConnectionStream& stream, httplib::Request& req) {
     // Bodies stay byte-identical whatever the client accepts, so that
@@ -128,6 +129,11 @@ bool DevServer::Start(std::string& error) {
     return httplib::Server::HandlerResponse::Handled;
   });
   service_->set_error_handler(ExplainLibraryError);
+  service_->set_exception_handler([](const httplib::Request& req, httplib::Response& res, std::exception_ptr ep) {
+    LogHandlerFailure(req, DescribeException(ep));
+    res.status = 500;
+    res.set_content(ServerErrorPage(), "text/html; charset=utf-8");
+  });
   service_->set_logger([this](const httplib::Request&, const httplib::Response& res) {
     ConnectionStream* stream = CapturingServer::Current();
     if (!stream) return;
@@ -140,7 +146,7 @@ bool DevServer::Start(std::string& error) {
     state_->log.SetStatus(stream->logSeq, stream->dropped() ? 0 : res.status);
   });
 
-  adminServer_ = std::make_unique<CapturingServer>();
+  adminServer_ = std::make_unique<CapturingServer>(config_.admin);
   admin_->Register(*adminServer_);
 
   if (!service_->Start(config_.listen, error) || !adminServer_->Start(config_.adminListen, error)) {
@@ -215,8 +221,11 @@ void DevServer::Handle(const httplib::Request& req, httplib::Response& res) {
     }
     protocol_->Respond(target, kind, res);
   } catch (const std::exception& e) {
+    // The client learns only that it failed; the reason goes to the log.
+    LogHandlerFailure(req, e.what());
+    res = httplib::Response();
     res.status = 500;
-    res.set_content(std::string("internal error: ") + e.what(), kTextType);
+    res.set_content(ServerErrorPage(), "text/html; charset=utf-8");
   }
 }
 

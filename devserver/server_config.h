@@ -4,6 +4,7 @@
 #include <string>
 
 #include "devserver/endpoint.h"
+#include "devserver/listener_limits.h"
 #include "devserver/time_format.h"
 
 namespace tarvo::devserver {
@@ -18,6 +19,8 @@ struct ServerConfig {
   std::string appVersion = "1.0.2.6";
   std::string vpnServer = "127.0.0.1";
   bool seedDemo = false;
+  ListenerLimits service;                   // the service listener
+  ListenerLimits admin{{16, 16}};  // the admin interface: this machine's tools only
   Clock clock = SystemNowMs;
 };
 

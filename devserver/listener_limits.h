@@ -1,0 +1,23 @@
+#pragma once
+// What one slow, idle or eager client can take from the others on a
+// listener of the server.
+
+#include <chrono>
+#include <cstddef>
+
+namespace tarvo::devserver {
+
+struct PoolLimits {
+  std::size_t maxActive = 512;  // connections served at once, each on a thread of its own
+  std::size_t maxQueued = 64;   // connections waiting for a thread; past that, 503
+};
+
+struct ListenerLimits {
+  PoolLimits pool;
+  // A whole request head, and the TLS handshake of a new connection.
+  std::chrono::milliseconds headDeadline{10'000};
+  // An open connection with no request under way.
+  std::chrono::milliseconds idle{5'000};
+};
+
+}  // namespace tarvo::devserver
