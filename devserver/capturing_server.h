@@ -41,6 +41,10 @@ class CapturingServer : public httplib::Server {
   // Stops accepting, ends open connections and waits for all threads.
   void Shutdown();
 
+  // Serves one connected socket on the calling thread until it ends, and
+  // closes it (the accept loop's work, for the fuzz target of the head reader).
+  bool ServeConnection(int sock) { return process_and_close_socket(sock); }
+
  private:
   bool process_and_close_socket(int sock) override;
   SSL* AcceptTls(int sock) const;
