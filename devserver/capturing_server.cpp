@@ -18,7 +18,8 @@ using namespace std::chrono_literals;
 
 constexpr auto kIoTimeout = 5s;
 constexpr std::size_t kMaxRequestsPerConnection = 100;
-constexpr auto kTurnAwayLinger = 200ms;  // lets the client's request arrive before the close
+constexpr auto kTurnAwayLinger = 200ms;
+constexpr int kListenBacklog = 1024;  // lets the client's request arrive before the close
 constexpr char kBusyReply[] =
     "HTTP/1.1 503 Service Unavailable\r\nContent-Type: text/plain\r\nContent-Length: 19\r\n"
     "Retry-After: 1\r\nConnection: close\r\n\r\nserver is too busy\n";
@@ -52,9 +53,10 @@ CapturingServer::CapturingServer(ListenerLimits limits) : limits_(limits) {
   set_keep_alive_max_count(kMaxRequestsPerConnection);
   // The library's default also sets SO_REUSEPORT, which would let a second
   // server share a port that is already taken instead of failing.
-  set_socket_options([](int sock) {
+  set_socket_options([this](int sock) {
     const int yes = 1;
     setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    listenSocket_ = sock;
   });
 }
 
@@ -99,6 +101,9 @@ bool CapturingServer::Start(Endpoint& endpoint, std::string& error) {
     error = "cannot listen on " + requested + (errno ? std::string(": ") + std::strerror(errno) : "");
     return false;
   }
+  // The library listens with a backlog of a few connections; a burst of
+  // clients would find it full and wait a second for their SYN to be resent.
+  if (listenSocket_ >= 0) ::listen(listenSocket_, kListenBacklog);
   thread_ = std::thread([this] { listen_after_bind(); });
   // stop() has no effect before the accept loop runs, so wait for it.
   for (int i = 0; i < 5000 && !is_running(); ++i) std::this_thread::sleep_for(1ms);

@@ -55,6 +55,7 @@ class CapturingServer : public httplib::Server {
   SSL_CTX* tls_ = nullptr;
   RequestHook requestHook_;
   std::atomic<bool> stopping_{false};
+  int listenSocket_ = -1;
   std::thread thread_;
 };
 
