@@ -1,6 +1,9 @@
 #include "devserver/admin_api.h"
 
+#include <cctype>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "devserver/admin_json.h"
 #include "devserver/failure_log.h"
@@ -67,9 +70,38 @@ bool InRange(const char* name, const std::optional<std::int64_t>& v, std::int64_
   return false;
 }
 
+// Only this machine's tools may drive the interface, not a web page that a
+// local browser shows: the Host header must name this listener by a loopback
+// address (a page reached through DNS rebinding names its own host), a body
+// must be JSON (a page can send text/plain or a form without asking), and a
+// request that carries an Origin comes from a page. The reason, or nothing.
+std::optional<std::pair<int, std::string>> RefusedCaller(const httplib::Request& req, int port) {
+  if (req.has_header("Origin")) return std::pair{403, std::string("requests from web pages are refused")};
+  const std::string host = req.get_header_value("Host");
+  const auto endpoint = ParseEndpoint(host);
+  if (!endpoint || endpoint->port != port || !IsLoopbackHost(endpoint->host))
+    return std::pair{403, "the Host header must be a loopback address with the port " + std::to_string(port)};
+  // The body is not read yet here: its announced length tells whether there is one.
+  const std::string length = req.get_header_value("Content-Length");
+  if (req.has_header("Transfer-Encoding") || (!length.empty() && length.find_first_not_of("0 ") != std::string::npos)) {
+    std::string type = req.get_header_value("Content-Type");
+    type = type.substr(0, type.find(';'));
+    while (!type.empty() && type.back() == ' ') type.pop_back();
+    for (char& c : type) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (type != "application/json") return std::pair{415, std::string("a body must be Content-Type: application/json")};
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
-void AdminApi::Register(httplib::Server& server) {
+void AdminApi::Register(httplib::Server& server, const Endpoint& listen) {
+  server.set_pre_routing_handler([&listen](const httplib::Request& req, httplib::Response& res) {
+    const auto refused = RefusedCaller(req, listen.port);
+    if (!refused) return httplib::Server::HandlerResponse::Unhandled;
+    Error(res, refused->first, refused->second);
+    return httplib::Server::HandlerResponse::Handled;
+  });
   server.Get("/health", [](const httplib::Request&, httplib::Response& res) {
     Reply(res, 200, Json().Set("ok", true));
   });

@@ -6,6 +6,7 @@
 
 #include <mutex>
 
+#include "devserver/endpoint.h"
 #include "devserver/service_state.h"
 
 namespace tarvo::devserver {
@@ -13,7 +14,9 @@ namespace tarvo::devserver {
 class AdminApi {
  public:
   explicit AdminApi(ServiceState& state) : state_(state) {}
-  void Register(httplib::Server& server);
+  // `listen` is the admin listener's endpoint; its port is read at each
+  // request (it is known once the listener is bound).
+  void Register(httplib::Server& server, const Endpoint& listen);
 
  private:
   void PutAccount(const httplib::Request& req, httplib::Response& res);

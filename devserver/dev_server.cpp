@@ -147,7 +147,7 @@ bool DevServer::Start(std::string& error) {
   });
 
   adminServer_ = std::make_unique<CapturingServer>(config_.admin);
-  admin_->Register(*adminServer_);
+  admin_->Register(*adminServer_, config_.adminListen);
 
   if (!service_->Start(config_.listen, error) || !adminServer_->Start(config_.adminListen, error)) {
     Stop();

@@ -36,6 +36,39 @@ TEST_F(AdminApiTest, AccountsAreCreatedChangedAndDeleted) {
   EXPECT_EQ(Admin("GET", "/accounts/tarvo01").status, 404);
 }
 
+TEST_F(AdminApiTest, OnlyThisMachinesToolsMayDriveIt) {
+  const std::string port = std::to_string(server_->adminPort());
+  const std::string body = R"({"password":"pw","minutes":60})";
+  const auto put = [&](const std::string& host, const std::string& type, const std::string& extra = "") {
+    return RawExchange(server_->adminPort(), "PUT /accounts/intruder HTTP/1.1\r\nHost: " + host +
+                                                 "\r\nContent-Type: " + type + "\r\n" + extra +
+                                                 "Content-Length: " + std::to_string(body.size()) +
+                                                 "\r\nConnection: close\r\n\r\n" + body);
+  };
+  const struct {
+    const char* name;
+    RawReply reply;
+    int status;
+  } refused[] = {
+      {"foreign host", put("evil.example:" + port, "application/json"), 403},
+      {"loopback host, other port", put("127.0.0.1:1", "application/json"), 403},
+      {"no port", put("127.0.0.1", "application/json"), 403},
+      {"text/plain body", put("127.0.0.1:" + port, "text/plain"), 415},
+      {"form body", put("localhost:" + port, "application/x-www-form-urlencoded"), 415},
+      {"from a web page", put("127.0.0.1:" + port, "application/json", "Origin: http://evil.example\r\n"), 403},
+  };
+  for (const auto& r : refused) EXPECT_EQ(r.reply.status, r.status) << r.name;
+  EXPECT_EQ(Admin("GET", "/accounts/intruder").status, 404) << "nothing was changed";
+
+  // This machine's tools: each loopback name with the port, and a JSON body.
+  EXPECT_EQ(put("127.0.0.1:" + port, "application/json; charset=utf-8").status, 201);
+  EXPECT_EQ(put("localhost:" + port, "application/json").status, 200);
+  EXPECT_EQ(RawExchange(server_->adminPort(), "POST /reset HTTP/1.1\r\nHost: [::1]:" + port +
+                                                  "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n")
+                .status,
+            200);
+}
+
 TEST_F(AdminApiTest, UnusableAccountsAreRefused) {
   const struct {
     std::string id, body;
@@ -90,8 +123,9 @@ TEST_F(AdminApiTest, UnknownEndpointsAnswerJson) {
 
 TEST_F(AdminApiTest, PostWithoutABodyNeedsNoContentLength) {
   // What "curl -X POST URL" sends.
-  const RawReply reply = RawExchange(server_->adminPort(),
-                                     "POST /reset HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
+  const RawReply reply = RawExchange(server_->adminPort(), "POST /reset HTTP/1.1\r\nHost: 127.0.0.1:" +
+                                                              std::to_string(server_->adminPort()) +
+                                                              "\r\nConnection: close\r\n\r\n");
   EXPECT_EQ(reply.status, 200);
   EXPECT_EQ(reply.body, "{\"reset\":true}\n");
 }
