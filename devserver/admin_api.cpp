@@ -284,9 +284,12 @@ void AdminApi::AddFault(const httplib::Request& req, httplib::Response& res) {
   const auto parsedMode = mode ? ParseFaultMode(*mode) : std::nullopt;
   if (!parsedMode)
     return Error(res, 400,
-                 "mode must be hang, drop, delay, status500, garbage, truncate, drip, oversize, chunkcut or reply");
+                 "mode must be hang, drop, delay, status500, garbage, truncate, drip, oversize, chunkcut, reply or "
+                 "redirect");
   if (*parsedMode == FaultMode::kDelay && !ms) return Error(res, 400, "a delay needs ms");
   if (*parsedMode == FaultMode::kReply && !text) return Error(res, 400, "a reply needs text");
+  if (*parsedMode == FaultMode::kRedirect && (!text || text->empty()))
+    return Error(res, 400, "a redirect needs text (the Location)");
   if (!InRange("ms", ms, 1, 600'000, res) || !InRange("seconds", seconds, 0, 3600, res) ||
       !InRange("count", count, 1, 1'000'000, res) || !InRange("bytes", bytes, 0, 64 << 20, res))
     return;

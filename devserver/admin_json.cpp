@@ -45,7 +45,7 @@ Json FaultJson(const FaultRule& f) {
   Json j = Json().Set("id", f.id).Set("match", f.match).Set("mode", std::string(NameOf(f.mode)));
   if (f.mode == FaultMode::kDelay || f.mode == FaultMode::kDrip) j.Set("ms", f.ms);
   if (f.mode == FaultMode::kOversize) j.Set("bytes", f.bytes);
-  if (f.mode == FaultMode::kReply) j.Set("text", f.text);
+  if (f.mode == FaultMode::kReply || f.mode == FaultMode::kRedirect) j.Set("text", f.text);
   if (f.mode == FaultMode::kHang) j.Set("seconds", f.seconds);
   return j.Set("remaining", f.remaining ? Json(*f.remaining) : Json());
 }

@@ -208,6 +208,9 @@ void DevServer::Handle(const httplib::Request& req, httplib::Response& res) {
           res.status = 200;
           res.set_content(ToAnsi(FromUtf8(fault->text).value_or(L"")), kTextType);
           return;
+        case FaultMode::kRedirect:
+          res.set_redirect(fault->text, 302);
+          return;
         case FaultMode::kDrip:
         case FaultMode::kChunkCut:
           protocol_->Respond(target, kind, res);

@@ -6,8 +6,9 @@
 namespace tarvo::devserver {
 namespace {
 
-constexpr std::array<std::string_view, 10> kModeNames = {"hang",     "drop", "delay",    "status500", "garbage",
-                                                         "truncate", "drip", "oversize", "chunkcut", "reply"};
+constexpr std::array<std::string_view, 11> kModeNames = {"hang",     "drop",  "delay",    "status500",
+                                                         "garbage",  "truncate", "drip", "oversize",
+                                                         "chunkcut", "reply", "redirect"};
 
 }  // namespace
 

@@ -24,6 +24,7 @@ enum class FaultMode {
   kOversize,   // status 200 and a body of `bytes` bytes (default 1 MiB + 1) with its Content-Length
   kChunkCut,   // the normal headers, a chunk announcing the whole body, half of it, then the connection is reset
   kReply,      // status 200 and `text`, in the client's code page, as the body
+  kRedirect,   // status 302 with `text` as the Location
 };
 
 std::string_view NameOf(FaultMode mode);
@@ -37,7 +38,7 @@ struct FaultRule {
   std::int64_t ms = 0;                    // kDelay
   std::int64_t seconds = 0;               // kHang; 0 = until cleared
   std::int64_t bytes = 0;                 // kOversize; 0 = the default
-  std::string text;                       // kReply
+  std::string text;                       // kReply, kRedirect
   std::optional<std::int64_t> remaining;  // uses left; none = until cleared
 };
 

@@ -114,6 +114,14 @@ TEST_F(Faults, ReplyAnswersWithTheGivenTextInTheClientsCodePage) {
   EXPECT_EQ(Admin("POST", "/faults", R"({"match":"confirm","mode":"reply"})").status, 400);
 }
 
+TEST_F(Faults, RedirectAnswers302WithTheGivenLocation) {
+  AddFault(R"({"match":"installer","mode":"redirect","text":"http://127.0.0.1:1/x.exe","count":1})");
+  const RawReply moved = RawExchange(server_->port(), RawGet("/tarvo_app/download/Tarvo_setup.exe"));
+  EXPECT_EQ(moved.status, 302);
+  EXPECT_NE(moved.head.find("\r\nLocation: http://127.0.0.1:1/x.exe"), std::string::npos) << moved.head;
+  EXPECT_EQ(Admin("POST", "/faults", R"({"match":"installer","mode":"redirect"})").status, 400);
+}
+
 TEST_F(Faults, DelayAnswersNormallyAfterTheDelay) {
   AddFault(R"({"match":"version","mode":"delay","ms":300})");
   const auto start = Clock::now();
