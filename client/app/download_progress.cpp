@@ -67,6 +67,13 @@ DownloadOutcome RunDownloadLoop(DownloadSource& source, DownloadSink& sink,
   return outcome;
 }
 
+bool IsPlainInstallerPath(std::wstring_view path) {
+  if (path.size() < 2 || path[0] != L'/' || path.find(L"//") != std::wstring_view::npos) return false;
+  for (const wchar_t c : path)
+    if (c == L'@' || c == L'\\' || c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F)) return false;
+  return true;
+}
+
 namespace {
 
 bool SameHexDigest(std::string_view actual, std::wstring_view expected) {

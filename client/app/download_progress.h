@@ -57,6 +57,12 @@ DownloadOutcome RunDownloadLoop(DownloadSource& source, DownloadSink& sink,
                                 std::optional<std::uint32_t> announced,
                                 const std::function<void(int percent)>& progress, std::stop_token stop = {});
 
+// The installer's path from the version reply is used only as a plain
+// absolute path on the service's own host: one leading "/", and no "//", "@",
+// "\\" or control character (so that, appended to the base URL, it cannot
+// name another host, port or scheme).
+bool IsPlainInstallerPath(std::wstring_view path);
+
 // Only a complete download is launched: every byte written, as many bytes as
 // a known, non-zero Content-Length announced, and, when the version reply
 // named a SHA-256, that digest (hex, either case).

@@ -55,6 +55,30 @@ std::optional<std::uint32_t> AnnouncedLength(HINTERNET url) {
   return ParseContentLength(std::wstring_view(text, size / sizeof(wchar_t)));
 }
 
+struct UrlParts {
+  INTERNET_SCHEME scheme = INTERNET_SCHEME_UNKNOWN;
+  std::wstring host;
+  INTERNET_PORT port = 0;
+};
+
+std::optional<UrlParts> SplitUrl(const std::wstring& url) {
+  wchar_t host[INTERNET_MAX_HOST_NAME_LENGTH + 1] = {};
+  URL_COMPONENTSW parts{};
+  parts.dwStructSize = sizeof parts;
+  parts.lpszHostName = host;
+  parts.dwHostNameLength = INTERNET_MAX_HOST_NAME_LENGTH + 1;
+  if (url.empty() || !InternetCrackUrlW(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) return std::nullopt;
+  return UrlParts{parts.nScheme, host, parts.nPort};
+}
+
+// The download goes only to the service's own scheme, host and port.
+bool OnServiceHost(const std::wstring& url) {
+  const auto target = SplitUrl(url);
+  const auto service = SplitUrl(ServerBaseUrl());
+  return target && service && target->scheme == service->scheme && target->port == service->port &&
+         CompareStringOrdinal(target->host.c_str(), -1, service->host.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
 // A new, empty file with a unique name in `folder`; empty on failure.
 std::wstring FreshTemporaryFile(const std::wstring& folder) {
   wchar_t name[MAX_PATH] = {};
@@ -70,18 +94,20 @@ std::wstring InstallerPath(const std::wstring& tempFolder) {
 
 std::wstring DownloadInstaller(const InstallerDownload& job, const std::function<void(int)>& progress,
                                std::stop_token stop) {
-  if (job.tempFolder.empty() || stop.stop_requested()) return {};
+  if (job.tempFolder.empty() || stop.stop_requested() || !OnServiceHost(job.url)) return {};
   InternetHandles handles;
   std::stop_callback cancel(stop, [&handles] { handles.CloseAll(); });
 
   HINTERNET session = handles.Keep(
       InternetOpenW(std::wstring(AppName).c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0), kSession);
   if (session == nullptr) return {};
-  // Certificates are verified (no security flag is relaxed), and the cache is
-  // bypassed so that an earlier download is never handed back.
-  HINTERNET url = handles.Keep(InternetOpenUrlW(session, job.url.c_str(), nullptr, 0,
-                                                INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0),
-                               kUrl);
+  // Certificates are verified (no security flag is relaxed), the cache is
+  // bypassed so that an earlier download is never handed back, and a
+  // redirect is not followed (its 3xx is no installer).
+  HINTERNET url = handles.Keep(
+      InternetOpenUrlW(session, job.url.c_str(), nullptr, 0,
+                       INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT, 0),
+      kUrl);
   if (url == nullptr || !IsSuccessStatus(url)) return {};
   const std::optional<std::uint32_t> announced = AnnouncedLength(url);
 

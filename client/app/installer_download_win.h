@@ -12,7 +12,7 @@ namespace tarvo {
 inline constexpr std::wstring_view kInstallerFileName = L"Tarvo_setup.exe";
 
 struct InstallerDownload {
-  std::wstring url;             // the installer's full URL
+  std::wstring url;             // the installer's full URL; only one on the service's own host is fetched
   std::wstring tempFolder;      // ends in a backslash, as the system gives it
   std::wstring expectedSha256;  // from the version reply; empty when it named none
 };

@@ -38,13 +38,24 @@ constexpr Placement kLayout[] = {
     {IDC_UPDATE_PROGRESS, 42, 52, 380, 24},
 };
 
+constexpr auto kRepostPause = std::chrono::milliseconds(50);
+
 void DownloadThread(std::stop_token stop, HWND window, InstallerDownload job) {
   if (!PauseUnlessStopped(stop, kStartPause)) return;
+  // Only a change of the percentage is posted: a large download cannot fill
+  // the window's message queue.
+  int shown = -1;
   const auto progress = [&](int percent) {
-    if (!stop.stop_requested()) PostMessageW(window, kProgressMessage, static_cast<WPARAM>(percent), 0);
+    if (percent == shown || stop.stop_requested()) return;
+    if (PostMessageW(window, kProgressMessage, static_cast<WPARAM>(percent), 0)) shown = percent;
   };
   const bool launch = !DownloadInstaller(job, progress, stop).empty();
-  if (!stop.stop_requested()) PostMessageW(window, kFinishedMessage, launch ? 1 : 0, 0);
+  // The end of the download is posted until it is in the window's queue: the
+  // program ends only through it.
+  while (!stop.stop_requested() && IsWindow(window) &&
+         !PostMessageW(window, kFinishedMessage, launch ? 1 : 0, 0)) {
+    if (!PauseUnlessStopped(stop, kRepostPause)) return;
+  }
 }
 
 #ifdef TARVO_TESTING
@@ -101,7 +112,9 @@ BOOL update::OnInitDialog() {
   Trace(hwnd(), L"start");
 
   m_strTempFolder = TempFolder();
-  InstallerDownload job{ServerBaseUrl() + DownloadPath, m_strTempFolder, m_strSha256};
+  // A path that could name another host is not fetched: nothing is launched.
+  const std::wstring url = IsPlainInstallerPath(DownloadPath) ? ServerBaseUrl() + DownloadPath : std::wstring();
+  InstallerDownload job{url, m_strTempFolder, m_strSha256};
   m_pDownloadThread = std::jthread(DownloadThread, hwnd(), std::move(job));
   return TRUE;
 }

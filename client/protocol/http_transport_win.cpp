@@ -15,7 +15,9 @@
 namespace tarvo {
 namespace {
 
-constexpr DWORD kHttpFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_COOKIES;
+// A redirect is not followed: its 3xx status makes the exchange a failed one.
+constexpr DWORD kHttpFlags =
+    INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTO_REDIRECT;
 constexpr DWORD kReadChunk = 4096;
 // Windows' own defaults, set explicitly: Wine has none and would wait for a
 // silent server for ever.

@@ -396,3 +396,17 @@ def test_a_chunked_reply_cut_short_is_a_failed_exchange(server, probe):
     assert only_request(server)["fault"] == "chunkcut"
     assert exchange.status != 0
     assert exchange.reply == ""
+
+
+def test_a_redirect_is_not_followed(server, probe, machine):
+    other = start_server(machine.session.dir / "devserver-transport-other")
+    try:
+        server.admin.post("/faults", {"match": PING, "mode": "redirect", "text": other.base_url + PING}, expect=201)
+        exchange = probe(server.base_url + PING)
+        reached = other.admin.get("/requests")
+    finally:
+        other.stop()
+    assert only_request(server)["fault"] == "redirect"
+    assert exchange.status != 0
+    assert exchange.reply == ""
+    assert reached == []

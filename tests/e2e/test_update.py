@@ -14,6 +14,7 @@ from pathlib import Path, PureWindowsPath
 
 import pytest
 
+from harness_devserver import DevServer
 from harness_wine import TEST_FOLDER, WIN_BIN_DIR
 
 from client_helpers import (CLIENT, MSG_UPDATE, TITLE, WATCHDOG, in_front, login_window, reset_client_state,
@@ -127,8 +128,9 @@ def test_yes_downloads_in_reads_with_the_progress_shown_and_launches_the_install
     devserver.admin.delete(f"/faults/{held['id']}")
 
     assert client.wait(timeout=30) == 0
-    # Two reads of 1024 bytes, then ten empty reads; the status line never changes.
-    shown = [["start", "0 %", "0"], ["read", "50 %", "50"]] + [["read", "100 %", "100"]] * 11
+    # Two reads of 1024 bytes, then ten empty reads: each change of the
+    # percentage is shown once; the status line never changes.
+    shown = [["start", "0 %", "0"], ["read", "50 %", "50"], ["read", "100 %", "100"]]
     assert [line[:3] for line in trace(machine)] == shown + [["launched", "100 %", "100"]]
     assert {line[3] for line in trace(machine)} == {STATUS_TEXT}
     # Launched by its name from the temporary folder, where it stays.
@@ -180,6 +182,58 @@ def test_a_failed_download_launches_nothing_not_even_an_earlier_installer(machin
     assert setup_runs(machine) == []
     assert stale.read_bytes() == fake_setup
     assert not list(temp_folder(machine).glob("tvo*.tmp"))
+
+
+@pytest.fixture
+def other_server(machine):
+    """A second server on another port: whatever reaches it was fetched from the wrong place."""
+    server = DevServer(machine.session.dir / f"devserver-other-{machine.artifacts.name}")
+    server.start()
+    server.admin.patch("/config", {"installer_file": str(_write(server.work_dir / "other-setup.exe", b"MZ" * 1024))})
+    try:
+        yield server
+    finally:
+        server.stop()
+
+
+def _write(path: Path, data: bytes) -> Path:
+    path.write_bytes(data)
+    return path
+
+
+def other_port(server) -> str:
+    return server.base_url.rsplit(":", 1)[1]
+
+
+@pytest.mark.parametrize("path", ["@127.0.0.1:{port}/x/Tarvo_setup.exe", "//127.0.0.1:{port}/x/Tarvo_setup.exe",
+                                  ":{port}/tarvo_app/download/Tarvo_setup.exe", "/x\\Tarvo_setup.exe"],
+                         ids=["at-sign", "double-slash", "port", "backslash"])
+def test_a_download_path_naming_another_host_fetches_and_launches_nothing(machine, devserver, fake_setup,
+                                                                           other_server, path):
+    hostile = path.format(port=other_port(other_server))
+    devserver.admin.post("/faults", {"match": "version", "mode": "reply", "text": f"{NEWER_VERSION},{hostile}"},
+                         expect=201)
+    client = offer_update(machine, devserver, fake_setup)
+    machine.driver.msgbox(answer="yes", exe=CLIENT)
+    assert client.wait(timeout=60) == 0
+    assert [line[0] for line in trace(machine)] == ["start", "not launched"]
+    time.sleep(1)
+    assert setup_runs(machine) == []
+    assert request_names(devserver) == ["version"]
+    assert other_server.admin.get("/requests") == []
+
+
+def test_a_redirect_of_the_installer_is_not_followed(machine, devserver, fake_setup, other_server):
+    client = offer_update(machine, devserver, fake_setup)
+    elsewhere = other_server.base_url + "/tarvo_app/download/Tarvo_setup.exe"
+    devserver.admin.post("/faults", {"match": "installer", "mode": "redirect", "text": elsewhere}, expect=201)
+    machine.driver.msgbox(answer="yes", exe=CLIENT)
+    assert client.wait(timeout=60) == 0
+    assert [line[0] for line in trace(machine)][-1] == "not launched"
+    time.sleep(1)
+    assert setup_runs(machine) == []
+    assert request_names(devserver) == ["version", "installer"]
+    assert other_server.admin.get("/requests") == []
 
 
 # ---------------------------------------------------------------------------

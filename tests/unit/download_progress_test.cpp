@@ -232,5 +232,35 @@ TEST(DownloadLoop, AStopEndsTheLoopWithoutFurtherProgress) {
   EXPECT_FALSE(IsCompleteDownload(outcome, 4096u, L""));
 }
 
+TEST(InstallerPath, OnlyAPlainAbsolutePathOnTheServicesHost) {
+  const struct {
+    std::wstring path;
+    bool accepted;
+  } cases[] = {
+      {L"/x/Tarvo_setup.exe", true},
+      {L"/tarvo_app/download/Tarvo_setup.exe", true},
+      {L"/a:b/c.exe", true},  // a colon past the first "/" names no port
+      {L"@host/x", false},
+      {L"/x@host/y", false},
+      {L"//host/x", false},
+      {L"/a//b", false},
+      {L".host/x", false},
+      {L":1/x", false},
+      {L"x", false},
+      {L"", false},
+      {L"/", false},
+      {L"http://host/x", false},
+      {L"/a\\b", false},
+      {L"/a\rb", false},
+      {L"/a\nb", false},
+      {L"/a\tb", false},
+      {L"/a\x7f", false},
+      {L"/a\x85", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsPlainInstallerPath(c.path), c.accepted) << std::string(c.path.begin(), c.path.end());
+  }
+}
+
 }  // namespace
 }  // namespace tarvo
