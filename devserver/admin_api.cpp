@@ -250,7 +250,7 @@ void AdminApi::PatchConfig(const httplib::Request& req, httplib::Response& res) 
   std::shared_ptr<const Installer> installer;
   if (installerFile) {
     std::string error;
-    installer = LoadInstaller(*installerFile, error);
+    installer = LoadInstallerFrom(state_.installerFolder, *installerFile, error);
     if (!installer) return Error(res, 400, error);
   }
 

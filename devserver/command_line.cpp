@@ -36,6 +36,8 @@ std::string UsageText() {
          "  --tls-cert FILE           serve HTTPS with this PEM certificate chain (needs --tls-key)\n"
          "  --tls-key FILE            PEM private key of the certificate\n"
          "  --installer FILE          installer served at /tarvo_app/download/Tarvo_setup.exe\n"
+         "  --installer-folder DIR    the folder the admin interface may take installer files from\n"
+         "                            (default: the folder of --installer; none without it)\n"
          "  --app-version VERSION     newest client version announced (default 1.0.2.6)\n"
          "  --vpn-server ADDRESS      VPN server handed to clients (default 127.0.0.1)\n"
          "  --seed-demo               create (or reset) the account demo / demo1234 with 30 days\n"
@@ -91,6 +93,8 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
       c.tlsKey = value;
     } else if (option == "--installer") {
       c.installerFile = value;
+    } else if (option == "--installer-folder") {
+      c.installerFolder = value;
     } else if (option == "--app-version") {
       c.appVersion = value;
       if (auto reason = InvalidVersionReason(value)) error = "--app-version: " + *reason;

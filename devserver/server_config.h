@@ -16,6 +16,9 @@ struct ServerConfig {
   std::string tlsCert;
   std::string tlsKey;
   std::string installerFile;  // empty: no installer offered
+  // The folder that the admin interface may take installer files from;
+  // empty: the folder of installerFile, and none without it.
+  std::string installerFolder;
   std::string appVersion = "1.0.2.6";
   std::string vpnServer = "127.0.0.1";
   bool seedDemo = false;

@@ -1,5 +1,7 @@
 #include "devserver/service_settings.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -21,7 +23,35 @@ bool IsAsciiAlnum(char c) {
 
 }  // namespace
 
+std::shared_ptr<const Installer> LoadInstallerFrom(const std::string& folder, const std::string& file,
+                                                   std::string& error) {
+  namespace fs = std::filesystem;
+  if (folder.empty()) {
+    error = "installer_file needs an installer folder (--installer-folder, or --installer)";
+    return nullptr;
+  }
+  std::error_code ec;
+  const fs::path root = fs::canonical(folder, ec);
+  const fs::path target = ec ? fs::path() : fs::canonical(file, ec);
+  if (ec || !fs::is_regular_file(target, ec)) {
+    error = "cannot read installer file " + file;
+    return nullptr;
+  }
+  const auto [end, _] = std::mismatch(root.begin(), root.end(), target.begin(), target.end());
+  if (end != root.end()) {
+    error = "installer_file must lie in the installer folder " + root.string();
+    return nullptr;
+  }
+  return LoadInstaller(target.string(), error);
+}
+
 std::shared_ptr<const Installer> LoadInstaller(const std::string& file, std::string& error) {
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(file, ec);
+  if (!ec && size > kMaxInstallerBytes) {
+    error = "installer file " + file + " is larger than " + std::to_string(kMaxInstallerBytes >> 20) + " MiB";
+    return nullptr;
+  }
   std::ifstream in(file, std::ios::binary);
   if (!in) {
     error = "cannot read installer file " + file;

@@ -2,6 +2,7 @@
 // What the operator can change while the server runs: the announced version,
 // the installer, maintenance mode and the VPN server handed to clients.
 
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -17,6 +18,14 @@ struct Installer {
 
 // Reads the installer file; nothing on failure, with the reason in `error`.
 std::shared_ptr<const Installer> LoadInstaller(const std::string& file, std::string& error);
+
+// Files larger than this are not served as installers.
+inline constexpr std::uintmax_t kMaxInstallerBytes = std::uintmax_t{256} << 20;
+
+// The installer file an admin request names, read only when it lies in
+// `folder` (symbolic links resolved); nothing otherwise, with the reason.
+std::shared_ptr<const Installer> LoadInstallerFrom(const std::string& folder, const std::string& file,
+                                                   std::string& error);
 
 inline constexpr const char* kDefaultInstallerPath = "/tarvo_app/download/Tarvo_setup.exe";
 

@@ -1,5 +1,7 @@
 #include "devserver/service_state.h"
 
+#include <filesystem>
+
 namespace tarvo::devserver {
 
 std::unique_ptr<ServiceState> ServiceState::Create(const ServerConfig& config, std::string& error) {
@@ -21,6 +23,9 @@ ServiceState::ServiceState(std::unique_ptr<Database> db, SettingsSnapshot initia
     : accounts(*db),
       sessions(*db),
       settings(initial),
+      installerFolder(!config.installerFolder.empty()  ? config.installerFolder
+                      : !config.installerFile.empty() ? std::filesystem::path(config.installerFile).parent_path().string()
+                                                      : std::string()),
       db_(std::move(db)),
       initial_(std::move(initial)),
       seedDemo_(config.seedDemo),

@@ -34,6 +34,8 @@ class ServiceState {
   ServiceSettings settings;
   FaultInjector faults;
   RequestLog log;
+  // Where the admin interface may take installer files from (empty: nowhere).
+  const std::string installerFolder;
 
  private:
   ServiceState(std::unique_ptr<Database> db, SettingsSnapshot initial, const ServerConfig& config);

@@ -36,8 +36,10 @@ class DevServer:
 
     def start(self, timeout: float = 20.0) -> None:
         self.work_dir.mkdir(parents=True, exist_ok=True)
+        # Installer files handed to it through the admin interface live in its work folder.
         args = [str(DEVSERVER), "--listen", "127.0.0.1:0", "--admin-listen", "127.0.0.1:0", "--seed-demo",
-                "--db", str(self.work_dir / "devserver.db"), *self.extra_args]
+                "--db", str(self.work_dir / "devserver.db"), "--installer-folder", str(self.work_dir),
+                *self.extra_args]
         log = open(self.log_path, "ab")
         self.process = subprocess.Popen(args, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=log)
         lines: queue.Queue = queue.Queue()

@@ -132,7 +132,7 @@ def long_korean_text() -> str:
 
 @pytest.mark.parametrize("text", [long_korean_text(), ""], ids=["20KB-korean", "empty"])
 def test_a_2xx_reply_arrives_whole_and_in_order(server, probe, machine, text):
-    url = serve_file(server, machine.session.dir / "reply-body.txt", text.encode("cp949"))
+    url = serve_file(server, server.work_dir / "reply-body.txt", text.encode("cp949"))
     exchange = probe(url)
     assert exchange.status == 0
     assert exchange.reply == text  # a syllable split between two reads would be "?" here

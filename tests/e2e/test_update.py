@@ -324,7 +324,9 @@ def test_the_downloaded_installer_replaces_the_client_which_then_starts_without_
     # The installed client is an older one: other bytes in its file.
     client_file = machine.session.host_path(installed(machine, CLIENT))
     client_file.write_bytes(client_file.read_bytes() + b"an older client")
-    devserver.admin.patch("/config", {"version": NEWER_VERSION, "installer_file": str(WIN_BIN_DIR / SETUP)})
+    served = devserver.work_dir / SETUP  # the folder the server takes installers from
+    shutil.copyfile(WIN_BIN_DIR / SETUP, served)
+    devserver.admin.patch("/config", {"version": NEWER_VERSION, "installer_file": str(served)})
     machine.env["TARVO_SIM_ADMIN_URL"] = devserver.admin_url
     client = machine.start(installed(machine, CLIENT))
     assert machine.driver.msgbox(caption=TITLE, exe=CLIENT, timeout_ms=20000)["text"] == MSG_UPDATE

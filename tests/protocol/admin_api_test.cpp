@@ -1,8 +1,10 @@
 // Accounts, settings, persistence and reset through the admin interface.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "client/protocol/url_encode.h"
 #include "devserver/text_codec.h"
@@ -67,6 +69,41 @@ TEST_F(AdminApiTest, OnlyThisMachinesToolsMayDriveIt) {
                                                   "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n")
                 .status,
             200);
+}
+
+TEST_F(AdminApiTest, InstallerFilesComeOnlyFromTheInstallerFolderAndUpToTheCap) {
+  namespace fs = std::filesystem;
+  const std::string inside = WriteTempFile("setup-inside.exe", "MZ inside");
+  const fs::path outsideDir = fs::temp_directory_path() / ("tarvo-outside-" + std::to_string(::getpid()));
+  fs::create_directories(outsideDir);
+  const fs::path outside = outsideDir / "setup.exe";
+  std::ofstream(outside, std::ios::binary) << "MZ outside";
+  const fs::path link = fs::path(TempPath("link-to-outside.exe"));
+  fs::remove(link);
+  fs::create_symlink(outside, link);
+  const fs::path huge = fs::path(TempPath("huge.exe"));
+  { std::ofstream(huge, std::ios::binary) << "MZ"; }
+  fs::resize_file(huge, (std::uintmax_t{256} << 20) + 1);  // sparse: no disk taken
+
+  const auto patch = [&](const std::string& file) {
+    return Admin("PATCH", "/config", Json().Set("installer_file", file).Dump()).status;
+  };
+  const struct {
+    const char* name;
+    std::string file;
+  } refused[] = {
+      {"outside the folder", outside.string()},
+      {"a link out of the folder", link.string()},
+      {"a climb out of the folder", TempPath("") + "/../" + outsideDir.filename().string() + "/setup.exe"},
+      {"over the size cap", huge.string()},
+      {"missing", TempPath("absent.exe")},
+  };
+  for (const auto& r : refused) EXPECT_EQ(patch(r.file), 400) << r.name;
+  EXPECT_TRUE(Admin("GET", "/config").json.Get("installer_file")->IsNull()) << "nothing was changed";
+  EXPECT_EQ(patch(inside), 200);
+  EXPECT_EQ(Get("/tarvo_app/download/Tarvo_setup.exe").body, "MZ inside");
+  fs::remove_all(outsideDir);
+  fs::remove(huge);
 }
 
 TEST_F(AdminApiTest, UnusableAccountsAreRefused) {

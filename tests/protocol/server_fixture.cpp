@@ -16,6 +16,7 @@ void ServerFixture::SetUp() {
   nowMs_ = SystemNowMs();
   ServerConfig config;
   config.clock = [this] { return nowMs_.load(); };
+  config.installerFolder = TempPath("");  // where WriteTempFile puts the tests' installers
   Configure(config);
   server_ = std::make_unique<DevServer>(config);
   std::string error;
