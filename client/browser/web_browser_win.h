@@ -19,7 +19,7 @@
 
 namespace tarvo {
 
-class WebBrowser : public IOleClientSite, public IOleInPlaceSite, public IStorage {
+class WebBrowser final : public IOleClientSite, public IOleInPlaceSite, public IStorage {
  public:
   // Creates the browser in `parent`, activates it there and shows
   // "about:blank". A step that fails says so in a message box and leaves the
