@@ -9,6 +9,7 @@
 #include "client/app/app_settings.h"
 #include "client/app/download_progress.h"
 #include "client/protocol/internet_handles_win.h"
+#include "client/protocol/url_parts_win.h"
 
 namespace tarvo {
 namespace {
@@ -53,22 +54,6 @@ std::optional<std::uint32_t> AnnouncedLength(HINTERNET url) {
   DWORD size = sizeof text;
   if (!HttpQueryInfoW(url, HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) return std::nullopt;
   return ParseContentLength(std::wstring_view(text, size / sizeof(wchar_t)));
-}
-
-struct UrlParts {
-  INTERNET_SCHEME scheme = INTERNET_SCHEME_UNKNOWN;
-  std::wstring host;
-  INTERNET_PORT port = 0;
-};
-
-std::optional<UrlParts> SplitUrl(const std::wstring& url) {
-  wchar_t host[INTERNET_MAX_HOST_NAME_LENGTH + 1] = {};
-  URL_COMPONENTSW parts{};
-  parts.dwStructSize = sizeof parts;
-  parts.lpszHostName = host;
-  parts.dwHostNameLength = INTERNET_MAX_HOST_NAME_LENGTH + 1;
-  if (url.empty() || !InternetCrackUrlW(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) return std::nullopt;
-  return UrlParts{parts.nScheme, host, parts.nPort};
 }
 
 // The download goes only to the service's own scheme, host and port.

@@ -11,6 +11,7 @@
 
 #include "client/protocol/ansi_codepage.h"
 #include "client/protocol/internet_handles_win.h"
+#include "client/protocol/url_parts_win.h"
 
 namespace tarvo {
 namespace {
@@ -35,17 +36,13 @@ RequestStatus LastError() {
 RequestStatus Exchange(std::wstring& reply, const std::wstring& url, std::stop_token stop,
                        std::size_t maxReplyBytes) {
   // Split the URL; only http and https go on.
-  wchar_t host[INTERNET_MAX_HOST_NAME_LENGTH + 1] = {};
-  URL_COMPONENTSW parts{};
-  parts.dwStructSize = sizeof parts;
-  parts.lpszHostName = host;
-  parts.dwHostNameLength = INTERNET_MAX_HOST_NAME_LENGTH + 1;
-  if (!InternetCrackUrlW(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) return LastError();
-  if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)
+  const std::optional<UrlParts> parts = SplitUrl(url);
+  if (!parts) return LastError();
+  if (parts->scheme != INTERNET_SCHEME_HTTP && parts->scheme != INTERNET_SCHEME_HTTPS)
     return ERROR_INTERNET_UNRECOGNIZED_SCHEME;
-  const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
-  const std::string target = ToAnsi(RequestTarget(url, host));
-  const std::string hostAnsi = ToAnsi(host);
+  const bool secure = parts->scheme == INTERNET_SCHEME_HTTPS;
+  const std::string target = ToAnsi(RequestTarget(url, parts->host));
+  const std::string hostAnsi = ToAnsi(parts->host);
 
   InternetHandles handles;
   std::stop_callback cancel(stop, [&handles] { handles.CloseAll(); });
@@ -53,7 +50,7 @@ RequestStatus Exchange(std::wstring& reply, const std::wstring& url, std::stop_t
   HINTERNET root = handles.Keep(InternetOpenW(L"Request", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0), kRoot);
   if (root == nullptr) return LastError();
   HINTERNET connection = handles.Keep(
-      InternetConnectA(root, hostAnsi.c_str(), parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0),
+      InternetConnectA(root, hostAnsi.c_str(), parts->port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0),
       kConnection);
   if (connection == nullptr) return LastError();
   const DWORD flags = kHttpFlags | (secure ? INTERNET_FLAG_SECURE : 0);
