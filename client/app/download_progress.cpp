@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "client/app/sha256.h"
+#include "common/text/characters.h"
 
 namespace tarvo {
 
@@ -70,7 +71,7 @@ DownloadOutcome RunDownloadLoop(DownloadSource& source, DownloadSink& sink,
 bool IsPlainInstallerPath(std::wstring_view path) {
   if (path.size() < 2 || path[0] != L'/' || path.find(L"//") != std::wstring_view::npos) return false;
   for (const wchar_t c : path)
-    if (c == L'@' || c == L'\\' || c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F)) return false;
+    if (c == L'@' || c == L'\\' || IsControlCharacter(c)) return false;
   return true;
 }
 

@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "client/protocol/scramble.h"
+#include "common/text/characters.h"
 
 namespace tarvo {
 
@@ -57,7 +58,7 @@ bool IsUsableSessionCode(std::wstring_view code) {
   // The code is appended unchanged to every later request: a control
   // character, a blank or a '#' would break or cut the request line.
   for (const wchar_t c : code)
-    if (c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F) || c == L' ' || c == L'#') return false;
+    if (IsControlCharacter(c) || c == L' ' || c == L'#') return false;
   return true;
 }
 
