@@ -18,8 +18,8 @@ using namespace std::chrono_literals;
 
 constexpr auto kIoTimeout = 5s;
 constexpr std::size_t kMaxRequestsPerConnection = 100;
-constexpr auto kTurnAwayLinger = 200ms;
-constexpr int kListenBacklog = 1024;  // lets the client's request arrive before the close
+constexpr auto kTurnAwayLinger = 200ms;  // lets the client's request arrive before the close
+constexpr int kListenBacklog = 1024;
 constexpr char kBusyReply[] =
     "HTTP/1.1 503 Service Unavailable\r\nContent-Type: text/plain\r\nContent-Length: 19\r\n"
     "Retry-After: 1\r\nConnection: close\r\n\r\nserver is too busy\n";

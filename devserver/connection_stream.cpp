@@ -16,6 +16,12 @@ namespace {
 constexpr std::size_t kMaxHead = 64 * 1024;
 constexpr auto kSlice = std::chrono::milliseconds(50);
 
+// The time left until `deadline`, never below zero.
+std::chrono::milliseconds Remaining(std::chrono::steady_clock::time_point deadline) {
+  return std::max(std::chrono::milliseconds(0), std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                    deadline - std::chrono::steady_clock::now()));
+}
+
 void Describe(const sockaddr_storage& addr, socklen_t len, std::string& ip, int& port) {
   char host[NI_MAXHOST] = "";
   char serv[NI_MAXSERV] = "";
@@ -58,9 +64,7 @@ bool ConnectionStream::WaitForRequest(std::chrono::milliseconds idle) const {
 }
 
 std::chrono::milliseconds ConnectionStream::ReadLimit() const {
-  if (headDone_) return timeout_;
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(headDeadline_ - std::chrono::steady_clock::now());
-  return std::clamp(left, std::chrono::milliseconds(0), timeout_);
+  return headDone_ ? timeout_ : std::min(Remaining(headDeadline_), timeout_);
 }
 
 bool ConnectionStream::is_readable() const {
@@ -72,10 +76,6 @@ bool ConnectionStream::is_writable() const { return !dropped_ && WaitFor(POLLOUT
 
 ssize_t ConnectionStream::Fill(std::chrono::milliseconds limit) {
   const auto deadline = std::chrono::steady_clock::now() + limit;
-  const auto left = [&] {
-    return std::max(std::chrono::milliseconds(0), std::chrono::duration_cast<std::chrono::milliseconds>(
-                                                      deadline - std::chrono::steady_clock::now()));
-  };
   if (limit.count() <= 0 || !WaitForRequest(limit)) return -1;
   ssize_t n;
   if (ssl_) {
@@ -86,7 +86,7 @@ ssize_t ConnectionStream::Fill(std::chrono::milliseconds limit) {
       if (n > 0) break;
       const int err = SSL_get_error(ssl_, static_cast<int>(n));
       if (err == SSL_ERROR_WANT_READ || err == SSL_ERROR_WANT_WRITE) {
-        if (!WaitFor(err == SSL_ERROR_WANT_READ ? POLLIN : POLLOUT, left())) return -1;
+        if (!WaitFor(err == SSL_ERROR_WANT_READ ? POLLIN : POLLOUT, Remaining(deadline))) return -1;
         continue;
       }
       // A peer that closes without close_notify is taken as a plain end too.
@@ -121,8 +121,7 @@ ssize_t ConnectionStream::read(char* ptr, size_t size) {
 bool ConnectionStream::SkipBlankLines(std::chrono::milliseconds idle) {
   const auto deadline = std::chrono::steady_clock::now() + idle;
   for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (pos_ == len_ && Fill(left) <= 0) return false;
+    if (pos_ == len_ && Fill(Remaining(deadline)) <= 0) return false;
     if (buffer_[pos_] != '\r' && buffer_[pos_] != '\n') return true;
     ++pos_;
   }

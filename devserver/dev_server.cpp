@@ -51,6 +51,12 @@ void Truncate(httplib::Response& res) {
                            });
 }
 
+// The generic error page: what went wrong stays inside.
+void AnswerServerError(httplib::Response& res) {
+  res.status = 500;
+  res.set_content(ServerErrorPage(), "text/html; charset=utf-8");
+}
+
 // The faults that write a reply themselves, byte for byte.
 std::string RawReplyHead(const httplib::Response& res, std::string_view framing) {
   std::string head = "HTTP/1.1 " + std::to_string(res.status) + (res.status == 200 ? " OK" : " Error") + "\r\n";
@@ -129,10 +135,12 @@ bool DevServer::Start(std::string& error) {
     return httplib::Server::HandlerResponse::Handled;
   });
   service_->set_error_handler(ExplainLibraryError);
+  // A failure inside a handler: the client learns only that it failed; the
+  // reason goes to the log.
   service_->set_exception_handler([](const httplib::Request& req, httplib::Response& res, std::exception_ptr ep) {
     LogHandlerFailure(req, DescribeException(ep));
-    res.status = 500;
-    res.set_content(ServerErrorPage(), "text/html; charset=utf-8");
+    res = httplib::Response();
+    AnswerServerError(res);
   });
   service_->set_logger([this](const httplib::Request&, const httplib::Response& res) {
     ConnectionStream* stream = CapturingServer::Current();
@@ -172,64 +180,54 @@ std::uint64_t DevServer::LogArrival(const ConnectionStream& stream, std::string 
 }
 
 void DevServer::Handle(const httplib::Request& req, httplib::Response& res) {
-  try {
-    const RequestTarget target = RequestTarget::Parse(req.target);
-    const RequestKind kind = Classify(target, state_->settings.Get().installerPath);
-    ConnectionStream* stream = CapturingServer::Current();
-    if (const auto fault = state_->faults.Take(NameOf(kind), target.path)) {
-      if (stream) state_->log.SetFault(stream->logSeq, std::string(NameOf(fault->mode)));
-      switch (fault->mode) {
-        case FaultMode::kHang:
-          state_->faults.WaitWhileHeld(fault->id, seconds(fault->seconds));
-          break;  // then the normal reply
-        case FaultMode::kDelay:
-          state_->faults.Sleep(milliseconds(fault->ms));
-          break;
-        case FaultMode::kDrop:
-          if (stream) stream->Drop();
-          return;
-        case FaultMode::kStatus500:
-          res.status = 500;
-          res.set_content(ServerErrorPage(), "text/html; charset=utf-8");
-          return;
-        case FaultMode::kGarbage:
-          res.status = 200;
-          res.set_content(RandomBytes(64 + static_cast<unsigned char>(RandomBytes(1)[0])), kTextType);
-          return;
-        case FaultMode::kTruncate:
-          protocol_->Respond(target, kind, res);
-          return Truncate(res);
-        case FaultMode::kOversize:
-          res.status = 200;
-          res.set_content(std::string(fault->bytes > 0 ? static_cast<std::size_t>(fault->bytes) : kOversizeBytes, 'x'),
-                          kTextType);
-          return;
-        case FaultMode::kReply:
-          res.status = 200;
-          res.set_content(ToAnsi(FromUtf8(fault->text).value_or(L"")), kTextType);
-          return;
-        case FaultMode::kRedirect:
-          res.set_redirect(fault->text, 302);
-          return;
-        case FaultMode::kDrip:
-        case FaultMode::kChunkCut:
-          protocol_->Respond(target, kind, res);
-          if (!stream) return;
-          if (fault->mode == FaultMode::kDrip)
-            Drip(*state_, *stream, res, milliseconds(fault->ms > 0 ? fault->ms : kDripIntervalMs));
-          else
-            CutChunkedReply(*state_, *stream, res);
-          return;
-      }
+  const RequestTarget target = RequestTarget::Parse(req.target);
+  const RequestKind kind = Classify(target, state_->settings.Get().installerPath);
+  ConnectionStream* stream = CapturingServer::Current();
+  if (const auto fault = state_->faults.Take(NameOf(kind), target.path)) {
+    if (stream) state_->log.SetFault(stream->logSeq, std::string(NameOf(fault->mode)));
+    switch (fault->mode) {
+      case FaultMode::kHang:
+        state_->faults.WaitWhileHeld(fault->id, seconds(fault->seconds));
+        break;  // then the normal reply
+      case FaultMode::kDelay:
+        state_->faults.Sleep(milliseconds(fault->ms));
+        break;
+      case FaultMode::kDrop:
+        if (stream) stream->Drop();
+        return;
+      case FaultMode::kStatus500:
+        return AnswerServerError(res);
+      case FaultMode::kGarbage:
+        res.status = 200;
+        res.set_content(RandomBytes(64 + static_cast<unsigned char>(RandomBytes(1)[0])), kTextType);
+        return;
+      case FaultMode::kTruncate:
+        protocol_->Respond(target, kind, res);
+        return Truncate(res);
+      case FaultMode::kOversize:
+        res.status = 200;
+        res.set_content(std::string(fault->bytes > 0 ? static_cast<std::size_t>(fault->bytes) : kOversizeBytes, 'x'),
+                        kTextType);
+        return;
+      case FaultMode::kReply:
+        res.status = 200;
+        res.set_content(ToAnsi(FromUtf8(fault->text).value_or(L"")), kTextType);
+        return;
+      case FaultMode::kRedirect:
+        res.set_redirect(fault->text, 302);
+        return;
+      case FaultMode::kDrip:
+      case FaultMode::kChunkCut:
+        protocol_->Respond(target, kind, res);
+        if (!stream) return;
+        if (fault->mode == FaultMode::kDrip)
+          Drip(*state_, *stream, res, milliseconds(fault->ms > 0 ? fault->ms : kDripIntervalMs));
+        else
+          CutChunkedReply(*state_, *stream, res);
+        return;
     }
-    protocol_->Respond(target, kind, res);
-  } catch (const std::exception& e) {
-    // The client learns only that it failed; the reason goes to the log.
-    LogHandlerFailure(req, e.what());
-    res = httplib::Response();
-    res.status = 500;
-    res.set_content(ServerErrorPage(), "text/html; charset=utf-8");
   }
+  protocol_->Respond(target, kind, res);
 }
 
 }  // namespace tarvo::devserver

@@ -24,7 +24,8 @@ ServiceState::ServiceState(std::unique_ptr<Database> db, SettingsSnapshot initia
       sessions(*db),
       settings(initial),
       installerFolder(!config.installerFolder.empty()  ? config.installerFolder
-                      : !config.installerFile.empty() ? std::filesystem::path(config.installerFile).parent_path().string()
+                      : !config.installerFile.empty()
+                          ? std::filesystem::absolute(config.installerFile).parent_path().string()
                                                       : std::string()),
       db_(std::move(db)),
       initial_(std::move(initial)),
