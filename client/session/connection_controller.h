@@ -9,8 +9,8 @@
 // which takes the gate that the hang-up takes to stop the workers. So once
 // a worker has been stopped it changes nothing. The window's thread never
 // waits for a worker: the gate is held only for quick changes, never across
-// a remote-access call or a request, and stopped workers are joined on the
-// hang-up worker.
+// a remote-access call or a request, and a stopped worker is joined by the
+// next worker started in its slot, on that worker's thread.
 
 #include <atomic>
 #include <chrono>

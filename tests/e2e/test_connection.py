@@ -28,8 +28,12 @@ def machine(machine):
     return machine
 
 
+def sim_file(machine, name):
+    return machine.session.host_path(SIM_FOLDER) / name
+
+
 def adapter(machine):
-    path = machine.session.host_path(SIM_FOLDER) / "adapter"
+    path = sim_file(machine, "adapter")
     return path.read_text().split()[1] if path.exists() else None
 
 
@@ -212,10 +216,6 @@ def test_without_a_watchdog_the_next_connection_is_dropped_at_once(machine, devs
     machine.driver.click(TITLE, CONNECT, hwnd=session["hwnd"])
     assert client.wait(timeout=20) == 0
     assert adapter(machine) is None
-
-
-def sim_file(machine, name):
-    return machine.session.host_path(SIM_FOLDER) / name
 
 
 def dial_results(machine) -> list[int]:

@@ -32,20 +32,20 @@ import urllib.request
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(ROOT / "tests" / "e2e"))
+from client_helpers import scramble  # noqa: E402  (the client's substitution, as the tests use it)
+
 DEFAULT_SERVER = ROOT / "build" / "native" / "bin" / "tarvo-devserver"
 HOST = "127.0.0.1"
 PING = "/tarvo_plus/ping.php"
 NO_ANSWER_S = 10.0  # a ping not answered by then counts as unanswered
 
-SCRAMBLE_TABLE = ("8s$CH/;]Bz)'SDXVQc*UdI>\"5Aj2{,_}kmGT3?+git(JE.ox=<9`Wnb1\\uqe 6w0aRL[Ypyr#7vZOPN@F~%-4:^|"
-                  "lKfM!&h")
 URL_SAFE = set(b"0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz@./\\-_:")
 
 
 def sign_in_value(user_id: str, password: str) -> str:
     """The r= value of the sign-in requests: the filled template, scrambled, URL-encoded."""
-    filled = "apib{}login/&?uidvlmp" + user_id + "/&?pwdq# " + password
-    scrambled = "".join(SCRAMBLE_TABLE[ord(c) - 0x20] if 0x20 <= ord(c) < 0x7F else c for c in filled)
+    scrambled = scramble("apib{}login/&?uidvlmp" + user_id + "/&?pwdq# " + password)
     return "".join(chr(b) if b in URL_SAFE else f"%{b:02x}" for b in scrambled.encode("cp949"))
 
 
