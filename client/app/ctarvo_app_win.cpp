@@ -68,6 +68,7 @@ bool CtarvoApp::VersionCheck() {
         updater.m_bAppMainWindow = true;
         updater.DownloadPath = version.downloadPath;
         updater.m_strSha256 = version.sha256;
+        updater.m_strSignature = version.signature;
         updater.RunModal(nullptr);
       }
       return false;

@@ -9,7 +9,6 @@
 #include "common/text/characters.h"
 
 namespace tarvo {
-
 std::optional<std::uint32_t> ParseContentLength(std::wstring_view text) {
   const auto first = text.find_first_not_of(L" \t");
   if (first == std::wstring_view::npos) return std::nullopt;
@@ -64,7 +63,8 @@ DownloadOutcome RunDownloadLoop(DownloadSource& source, DownloadSink& sink,
     progress(DownloadPercent(outcome.received, announced));
     if (read == 0 && --zeroReadsLeft == 0) break;
   }
-  outcome.sha256 = hash.FinishHex();
+  outcome.digest = hash.Finish();
+  outcome.sha256 = DigestHex(outcome.digest);
   return outcome;
 }
 
@@ -94,6 +94,24 @@ bool IsCompleteDownload(const DownloadOutcome& outcome, std::optional<std::uint3
   if (outcome.stopped || outcome.writeFailed) return false;
   if (!announced || *announced == 0 || outcome.received != *announced) return false;
   return expectedSha256.empty() || SameHexDigest(outcome.sha256, expectedSha256);
+}
+
+FileDigest DigestOf(DownloadSource& file) {
+  FileDigest result;
+  Sha256 hash;
+  std::uint8_t buffer[64 * 1024];
+  for (std::size_t read; (read = std::min(file.Read(buffer, sizeof buffer), sizeof buffer)) > 0;) {
+    hash.Update(buffer, read);
+    result.size += read;
+  }
+  result.sha256 = hash.Finish();
+  return result;
+}
+
+bool IsPublishersInstaller(const DownloadOutcome& received, const FileDigest& onDisk,
+                           std::wstring_view signatureHex, const EcdsaP256Point& key) {
+  return onDisk.size == received.received && onDisk.sha256 == received.digest &&
+         IsSignedBy(key, onDisk.sha256, signatureHex);
 }
 
 }  // namespace tarvo

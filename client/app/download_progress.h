@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "client/app/installer_signature.h"
+
 namespace tarvo {
 
 inline constexpr std::size_t kDownloadReadSize = 1024;
@@ -44,7 +46,8 @@ class DownloadSink {
 
 struct DownloadOutcome {
   std::uint64_t received = 0;
-  std::string sha256;  // lowercase hex of the bytes received
+  Sha256Digest digest{};  // of the bytes received
+  std::string sha256;     // the same in lowercase hex
   bool writeFailed = false;
   bool stopped = false;
 };
@@ -68,5 +71,20 @@ bool IsPlainInstallerPath(std::wstring_view path);
 // named a SHA-256, that digest (hex, either case).
 bool IsCompleteDownload(const DownloadOutcome& outcome, std::optional<std::uint32_t> announced,
                         std::wstring_view expectedSha256);
+
+// A file read back from the disk.
+struct FileDigest {
+  std::uint64_t size = 0;
+  Sha256Digest sha256{};
+};
+// Reads `file` until a read gives nothing.
+FileDigest DigestOf(DownloadSource& file);
+
+// The check before the launch, on the file as it lies on the disk, held open
+// against writing: it holds exactly the bytes that were received (and passed
+// IsCompleteDownload), and the version reply's signature of them verifies
+// against `key`, the publisher's key this client was built with.
+bool IsPublishersInstaller(const DownloadOutcome& received, const FileDigest& onDisk,
+                           std::wstring_view signatureHex, const EcdsaP256Point& key = PublisherKey());
 
 }  // namespace tarvo

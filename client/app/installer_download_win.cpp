@@ -1,10 +1,13 @@
 #include "client/app/installer_download_win.h"
 
 #include <windows.h>
+#include <bcrypt.h>
+#include <sddl.h>
 #include <wininet.h>
 
-#include <mutex>
+#include <cstdio>
 #include <optional>
+#include <vector>
 
 #include "client/app/app_settings.h"
 #include "client/app/download_progress.h"
@@ -28,6 +31,19 @@ class UrlSource : public DownloadSource {
 
  private:
   HINTERNET url_;
+};
+
+class FileSource : public DownloadSource {
+ public:
+  explicit FileSource(HANDLE file) : file_(file) {}
+  std::size_t Read(std::uint8_t* buffer, std::size_t capacity) override {
+    DWORD read = 0;
+    if (!ReadFile(file_, buffer, static_cast<DWORD>(capacity), &read, nullptr)) return 0;
+    return read;
+  }
+
+ private:
+  HANDLE file_;
 };
 
 class FileSink : public DownloadSink {
@@ -64,22 +80,93 @@ bool OnServiceHost(const std::wstring& url) {
          CompareStringOrdinal(target->host.c_str(), -1, service->host.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
-// A new, empty file with a unique name in `folder`; empty on failure.
-std::wstring FreshTemporaryFile(const std::wstring& folder) {
-  wchar_t name[MAX_PATH] = {};
-  if (GetTempFileNameW(folder.c_str(), L"tvo", 0, name) == 0) return {};
-  return name;
+// The current user's SID as text ("S-1-5-21-..."); empty on failure.
+std::wstring CurrentUserSid() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+  DWORD size = 0;
+  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  std::vector<BYTE> buffer(size);
+  std::wstring result;
+  wchar_t* text = nullptr;
+  if (size > 0 && GetTokenInformation(token, TokenUser, buffer.data(), size, &size) &&
+      ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) {
+    result = text;
+    LocalFree(text);
+  }
+  CloseHandle(token);
+  return result;
+}
+
+// A new folder in `tempFolder` whose only access rule gives this user full
+// control (protected: nothing is inherited from the temporary folder); its
+// path with a trailing backslash, or empty on failure.
+std::wstring CreatePrivateFolder(const std::wstring& tempFolder) {
+  const std::wstring sid = CurrentUserSid();
+  if (sid.empty()) return {};
+  const std::wstring rules = L"D:P(A;OICI;FA;;;" + sid + L")";
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(rules.c_str(), SDDL_REVISION_1, &descriptor, nullptr))
+    return {};
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+  std::wstring created;
+  for (int attempt = 0; attempt < 16 && created.empty(); ++attempt) {
+    std::uint32_t random = 0;
+    if (BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(&random), sizeof random,
+                        BCRYPT_USE_SYSTEM_PREFERRED_RNG) != 0)
+      break;
+    wchar_t suffix[9];
+    std::swprintf(suffix, 9, L"%08x", random);
+    const std::wstring folder = tempFolder + std::wstring(kUpdateFolderPrefix) + suffix;
+    if (CreateDirectoryW(folder.c_str(), &attributes))
+      created = folder + L"\\";
+    else if (GetLastError() != ERROR_ALREADY_EXISTS)
+      break;
+  }
+  LocalFree(descriptor);
+  return created;
+}
+
+void RemoveFolderWithInstaller(const std::wstring& folder) {
+  DeleteFileW((folder + std::wstring(kInstallerFileName)).c_str());
+  RemoveDirectoryW(folder.c_str());
 }
 
 }  // namespace
 
-std::wstring InstallerPath(const std::wstring& tempFolder) {
-  return tempFolder + std::wstring(kInstallerFileName);
+HeldInstaller& HeldInstaller::operator=(HeldInstaller&& other) noexcept {
+  if (this != &other) {
+    Release();
+    path_ = std::move(other.path_);
+    file_ = other.file_;
+    other.file_ = INVALID_HANDLE_VALUE;
+  }
+  return *this;
 }
 
-std::wstring DownloadInstaller(const InstallerDownload& job, const std::function<void(int)>& progress,
-                               std::stop_token stop) {
+void HeldInstaller::Release() {
+  if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+  file_ = INVALID_HANDLE_VALUE;
+}
+
+void RemoveEarlierDownloads(const std::wstring& tempFolder) {
+  WIN32_FIND_DATAW found{};
+  const std::wstring pattern = tempFolder + std::wstring(kUpdateFolderPrefix) + L"*";
+  HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    // A link is not followed: only folders an update made hold downloads.
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+      RemoveFolderWithInstaller(tempFolder + found.cFileName + L"\\");
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+}
+
+HeldInstaller DownloadInstaller(const InstallerDownload& job, const std::function<void(int)>& progress,
+                                std::stop_token stop) {
   if (job.tempFolder.empty() || stop.stop_requested() || !OnServiceHost(job.url)) return {};
+  RemoveEarlierDownloads(job.tempFolder);
   InternetHandles handles;
   std::stop_callback cancel(stop, [&handles] { handles.CloseAll(); });
 
@@ -96,12 +183,12 @@ std::wstring DownloadInstaller(const InstallerDownload& job, const std::function
   if (url == nullptr || !IsSuccessStatus(url)) return {};
   const std::optional<std::uint32_t> announced = AnnouncedLength(url);
 
-  const std::wstring partial = FreshTemporaryFile(job.tempFolder);
-  if (partial.empty()) return {};
-  HANDLE file =
-      CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const std::wstring folder = CreatePrivateFolder(job.tempFolder);
+  if (folder.empty()) return {};
+  const std::wstring path = folder + std::wstring(kInstallerFileName);
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    DeleteFileW(partial.c_str());
+    RemoveDirectoryW(folder.c_str());
     return {};
   }
   UrlSource source(url);
@@ -111,12 +198,19 @@ std::wstring DownloadInstaller(const InstallerDownload& job, const std::function
   const bool closed = CloseHandle(file) != FALSE;
   handles.CloseAll();
 
-  const std::wstring installer = InstallerPath(job.tempFolder);
-  if (flushed && closed && IsCompleteDownload(outcome, announced, job.expectedSha256) &&
-      !stop.stop_requested() && MoveFileExW(partial.c_str(), installer.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    return installer;
+  if (flushed && closed && IsCompleteDownload(outcome, announced, job.expectedSha256) && !stop.stop_requested()) {
+    // What is checked is what lies on the disk, read through the handle that
+    // keeps it so until the launch: others may read it, nobody may change it.
+    HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (held != INVALID_HANDLE_VALUE) {
+      FileSource onDisk(held);
+      if (IsPublishersInstaller(outcome, DigestOf(onDisk), job.signature) && !stop.stop_requested())
+        return HeldInstaller(path, held);
+      CloseHandle(held);
+    }
   }
-  DeleteFileW(partial.c_str());
+  RemoveFolderWithInstaller(folder);
   return {};
 }
 

@@ -105,10 +105,12 @@ std::array<std::uint8_t, 32> Sha256::Finish() {
   return digest;
 }
 
-std::string Sha256::FinishHex() {
+std::string Sha256::FinishHex() { return DigestHex(Finish()); }
+
+std::string DigestHex(const std::array<std::uint8_t, 32>& digest) {
   static constexpr char kHex[] = "0123456789abcdef";
   std::string hex;
-  for (std::uint8_t byte : Finish()) {
+  for (std::uint8_t byte : digest) {
     hex += kHex[byte >> 4];
     hex += kHex[byte & 0xF];
   }

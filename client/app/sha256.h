@@ -32,6 +32,9 @@ class Sha256 {
   std::uint64_t totalBytes_ = 0;
 };
 
+// 64 lowercase hex digits.
+std::string DigestHex(const std::array<std::uint8_t, 32>& digest);
+
 // The lowercase hex SHA-256 of `bytes`.
 std::string Sha256Hex(std::string_view bytes);
 

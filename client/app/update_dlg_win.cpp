@@ -40,7 +40,8 @@ constexpr Placement kLayout[] = {
 
 constexpr auto kRepostPause = std::chrono::milliseconds(50);
 
-void DownloadThread(std::stop_token stop, HWND window, InstallerDownload job) {
+void DownloadThread(std::stop_token stop, HWND window, InstallerDownload job,
+                    std::shared_ptr<DownloadResult> result) {
   if (!PauseUnlessStopped(stop, kStartPause)) return;
   // Only a change of the percentage is posted: a large download cannot fill
   // the window's message queue.
@@ -49,7 +50,12 @@ void DownloadThread(std::stop_token stop, HWND window, InstallerDownload job) {
     if (percent == shown || stop.stop_requested()) return;
     if (PostMessageW(window, kProgressMessage, static_cast<WPARAM>(percent), 0)) shown = percent;
   };
-  const bool launch = !DownloadInstaller(job, progress, stop).empty();
+  HeldInstaller installer = DownloadInstaller(job, progress, stop);
+  const bool launch = static_cast<bool>(installer);
+  {
+    std::lock_guard lock(result->mutex);
+    result->installer = std::move(installer);
+  }
   // The end of the download is posted until it is in the window's queue: the
   // program ends only through it.
   while (!stop.stop_requested() && IsWindow(window) &&
@@ -111,11 +117,10 @@ BOOL update::OnInitDialog() {
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   Trace(hwnd(), L"start");
 
-  m_strTempFolder = TempFolder();
   // A path that could name another host is not fetched: nothing is launched.
   const std::wstring url = IsPlainInstallerPath(DownloadPath) ? ServerBaseUrl() + DownloadPath : std::wstring();
-  InstallerDownload job{url, m_strTempFolder, m_strSha256};
-  m_pDownloadThread = std::jthread(DownloadThread, hwnd(), std::move(job));
+  InstallerDownload job{url, TempFolder(), m_strSha256, m_strSignature};
+  m_pDownloadThread = std::jthread(DownloadThread, hwnd(), std::move(job), m_pResult);
   return TRUE;
 }
 
@@ -141,14 +146,18 @@ void update::ShowProgress(int percent) {
 }
 
 void update::Finish(bool launch) {
-  if (launch) {
-    // Launched from the temporary folder by its own name; no failure is shown.
-    const std::wstring installer = InstallerPath(m_strTempFolder);
+  {
+    std::lock_guard lock(m_pResult->mutex);
+    m_installer = std::move(m_pResult->installer);
+  }
+  if (launch && m_installer) {
+    // Launched from its update folder by its own name while still held; no
+    // failure is shown.
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
     info.lpVerb = L"open";
-    info.lpFile = installer.c_str();
+    info.lpFile = m_installer.path().c_str();
     info.nShow = SW_SHOW;
     const bool started = ShellExecuteExW(&info) != FALSE;
     Trace(hwnd(), started ? L"launched" : L"launch failed");

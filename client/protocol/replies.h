@@ -24,11 +24,12 @@ int DaysFromMinutes(std::wstring_view minutes);
 // "%d일".
 std::wstring DaysLeftText(int days);
 
-// Version check: "newest,installer path[,sha256]".
+// Version check: "newest,installer path[,sha256[,signature]]".
 struct VersionReply {
   std::wstring newestVersion;
   std::wstring downloadPath;
-  std::wstring sha256;  // lowercase hex; empty when the server sends none
+  std::wstring sha256;     // lowercase hex; empty when the server sends none
+  std::wstring signature;  // the publisher's signature of the installer (hex r||s); may be empty
 };
 VersionReply ParseVersionReply(std::wstring_view reply);
 

@@ -46,9 +46,11 @@ TEST(VersionReply, FieldsAndVerdict) {
   };
   for (const auto& c : cases) EXPECT_EQ(JudgeVersion(ParseVersionReply(c.reply), L"1.0.2.6"), c.verdict) << c.reply.size();
 
-  const auto reply = ParseVersionReply(L"1.0.2.7,/d/Tarvo_setup.exe,00ff");
+  const auto reply = ParseVersionReply(L"1.0.2.7,/d/Tarvo_setup.exe,00ff,abcd");
   EXPECT_EQ(reply.downloadPath, L"/d/Tarvo_setup.exe");
   EXPECT_EQ(reply.sha256, L"00ff");
+  EXPECT_EQ(reply.signature, L"abcd");
+  EXPECT_EQ(ParseVersionReply(L"1.0.2.7,/d/Tarvo_setup.exe,00ff").signature, L"");
   EXPECT_EQ(ParseVersionReply(L"1.0.2.7").downloadPath, L"");
 }
 
