@@ -284,8 +284,8 @@ void AdminApi::AddFault(const httplib::Request& req, httplib::Response& res) {
   const auto parsedMode = mode ? ParseFaultMode(*mode) : std::nullopt;
   if (!parsedMode)
     return Error(res, 400,
-                 "mode must be hang, drop, delay, status500, garbage, truncate, drip, oversize, chunkcut, reply or "
-                 "redirect");
+                 "mode must be hang, drop, delay, status500, garbage, truncate, drip, oversize, chunkcut, reply, "
+                 "redirect or overlong");
   if (*parsedMode == FaultMode::kDelay && !ms) return Error(res, 400, "a delay needs ms");
   if (*parsedMode == FaultMode::kReply && !text) return Error(res, 400, "a reply needs text");
   if (*parsedMode == FaultMode::kRedirect && (!text || text->empty()))

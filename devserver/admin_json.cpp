@@ -27,6 +27,8 @@ Json ConfigJson(const SettingsSnapshot& s) {
       .Set("installer_size",
            s.installer ? Json(static_cast<std::int64_t>(s.installer->bytes.size())) : Json())
       .Set("installer_sha256", s.installer ? Json(s.installer->sha256) : Json())
+      .Set("installer_signature",
+           s.installer && !s.installer->signature.empty() ? Json(s.installer->signature) : Json())
       .Set("maintenance", s.maintenance)
       .Set("vpn_server", s.vpnServer);
 }

@@ -67,6 +67,19 @@ std::string RawReplyHead(const httplib::Response& res, std::string_view framing)
   return head;
 }
 
+// The whole body after a head that announces `shortBy` bytes fewer: what a
+// client reads past the announced length is more than it was told.
+void Overlong(ConnectionStream& stream, const httplib::Response& res, std::size_t shortBy) {
+  const std::size_t announced = res.body.size() > shortBy ? res.body.size() - shortBy : 0;
+  const std::string reply = RawReplyHead(res, "Content-Length: " + std::to_string(announced) + "\r\n") + res.body;
+  for (std::size_t at = 0; at < reply.size();) {
+    const auto written = stream.write(reply.data() + at, reply.size() - at);
+    if (written <= 0) break;
+    at += static_cast<std::size_t>(written);
+  }
+  stream.Drop();
+}
+
 // One byte at a time, `interval` apart, until the reply is out, the client
 // is gone or the server stops.
 void Drip(ServiceState& state, ConnectionStream& stream, const httplib::Response& res, milliseconds interval) {
@@ -218,10 +231,13 @@ void DevServer::Handle(const httplib::Request& req, httplib::Response& res) {
         return;
       case FaultMode::kDrip:
       case FaultMode::kChunkCut:
+      case FaultMode::kOverlong:
         protocol_->Respond(target, kind, res);
         if (!stream) return;
         if (fault->mode == FaultMode::kDrip)
           Drip(*state_, *stream, res, milliseconds(fault->ms > 0 ? fault->ms : kDripIntervalMs));
+        else if (fault->mode == FaultMode::kOverlong)
+          Overlong(*stream, res, fault->bytes > 0 ? static_cast<std::size_t>(fault->bytes) : 1);
         else
           CutChunkedReply(*state_, *stream, res);
         return;

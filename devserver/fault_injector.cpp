@@ -6,9 +6,9 @@
 namespace tarvo::devserver {
 namespace {
 
-constexpr std::array<std::string_view, 11> kModeNames = {"hang",     "drop",  "delay",    "status500",
+constexpr std::array<std::string_view, 12> kModeNames = {"hang",     "drop",  "delay",    "status500",
                                                          "garbage",  "truncate", "drip", "oversize",
-                                                         "chunkcut", "reply", "redirect"};
+                                                         "chunkcut", "reply", "redirect", "overlong"};
 
 }  // namespace
 

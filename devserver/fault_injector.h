@@ -25,6 +25,8 @@ enum class FaultMode {
   kChunkCut,   // the normal headers, a chunk announcing the whole body, half of it, then the connection is reset
   kReply,      // status 200 and `text`, in the client's code page, as the body
   kRedirect,   // status 302 with `text` as the Location
+  kOverlong,   // the normal reply with a Content-Length `bytes` short of its body (default 1), the whole body,
+               // then the connection is closed
 };
 
 std::string_view NameOf(FaultMode mode);
@@ -37,7 +39,7 @@ struct FaultRule {
   FaultMode mode = FaultMode::kDrop;
   std::int64_t ms = 0;                    // kDelay
   std::int64_t seconds = 0;               // kHang; 0 = until cleared
-  std::int64_t bytes = 0;                 // kOversize; 0 = the default
+  std::int64_t bytes = 0;                 // kOversize, kOverlong; 0 = the default
   std::string text;                       // kReply, kRedirect
   std::optional<std::int64_t> remaining;  // uses left; none = until cleared
 };

@@ -100,6 +100,7 @@ void ProtocolHandlers::Version(const RequestTarget& target, httplib::Response& r
   const SettingsSnapshot s = state_.settings.Get();
   std::string reply = s.version + "," + s.installerPath;
   if (s.installer) reply += "," + s.installer->sha256;
+  if (s.installer && !s.installer->signature.empty()) reply += "," + s.installer->signature;
   Text(res, 200, reply);
 }
 

@@ -1,6 +1,7 @@
 #include "devserver/service_settings.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -21,6 +22,28 @@ bool IsAsciiAlnum(char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
+// The signature file beside an installer: one line of 128 hex digits. True
+// with an empty `signature` when there is no such file.
+bool ReadSignatureFile(const std::string& installerFile, std::string& signature, std::string& error) {
+  namespace fs = std::filesystem;
+  const std::string file = installerFile + ".sig";
+  std::error_code ec;
+  if (!fs::exists(file, ec)) return true;
+  std::ifstream in(file, std::ios::binary);
+  std::string text;
+  if (fs::is_regular_file(file, ec) && fs::file_size(file, ec) <= 1024 && in) {
+    std::getline(in, text);
+    while (!text.empty() && (text.back() == '\r' || text.back() == ' ')) text.pop_back();
+  }
+  if (text.size() != 128 || !AllOf(text, [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; })) {
+    error = "installer signature " + file + " must hold 128 hex digits";
+    return false;
+  }
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  signature = text;
+  return true;
+}
+
 }  // namespace
 
 std::shared_ptr<const Installer> LoadInstallerFrom(const std::string& folder, const std::string& file,
@@ -37,9 +60,17 @@ std::shared_ptr<const Installer> LoadInstallerFrom(const std::string& folder, co
     error = "cannot read installer file " + file;
     return nullptr;
   }
-  const auto [end, _] = std::mismatch(root.begin(), root.end(), target.begin(), target.end());
-  if (end != root.end()) {
+  const auto inFolder = [&root](const fs::path& path) {
+    return std::mismatch(root.begin(), root.end(), path.begin(), path.end()).first == root.end();
+  };
+  if (!inFolder(target)) {
     error = "installer_file must lie in the installer folder " + root.string();
+    return nullptr;
+  }
+  // Its signature file is read from the folder as well.
+  const fs::path signature = fs::path(target.string() + ".sig");
+  if (fs::exists(signature, ec) && !inFolder(fs::canonical(signature, ec))) {
+    error = "the installer's signature file must lie in the installer folder " + root.string();
     return nullptr;
   }
   return LoadInstaller(target.string(), error);
@@ -64,6 +95,7 @@ std::shared_ptr<const Installer> LoadInstaller(const std::string& file, std::str
     return nullptr;
   }
   auto installer = std::make_shared<Installer>();
+  if (!ReadSignatureFile(file, installer->signature, error)) return nullptr;
   installer->file = file;
   installer->bytes = std::move(bytes).str();
   installer->sha256 = Sha256Hex(installer->bytes);

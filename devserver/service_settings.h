@@ -14,9 +14,13 @@ struct Installer {
   std::string file;    // where it was read from
   std::string bytes;   // read once, so the announced digest always matches what is served
   std::string sha256;  // lowercase hex
+  // The publisher's signature from the file beside it, "<file>.sig" (128 hex
+  // digits, lowercase); empty when there is none.
+  std::string signature;
 };
 
-// Reads the installer file; nothing on failure, with the reason in `error`.
+// Reads the installer file and its signature file when there is one; nothing
+// on failure, with the reason in `error`.
 std::shared_ptr<const Installer> LoadInstaller(const std::string& file, std::string& error);
 
 // Files larger than this are not served as installers.

@@ -69,6 +69,23 @@ TEST_F(Faults, TruncateAnnouncesTheWholeBodyAndClosesEarly) {
   EXPECT_EQ(RawExchange(server_->port(), RawGet("/tarvo_app/download/Tarvo_setup.exe")).body, installer);
 }
 
+TEST_F(Faults, OverlongAnnouncesLessThanItSends) {
+  const std::string installer(10'000, 'I');
+  ASSERT_EQ(
+      Admin("PATCH", "/config", R"({"installer_file":")" + WriteTempFile("setup.exe", installer) + "\"}")
+          .status,
+      200);
+  AddFault(R"({"match":"installer","mode":"overlong","count":2})");
+  const RawReply one = RawExchange(server_->port(), RawGet("/tarvo_app/download/Tarvo_setup.exe"));
+  EXPECT_EQ(one.status, 200);
+  EXPECT_EQ(one.contentLength, 9'999);
+  EXPECT_EQ(one.body, installer) << "the whole body, past the announced length";
+  EXPECT_TRUE(one.closed);
+  ASSERT_EQ(Admin("DELETE", "/faults").status, 200);
+  AddFault(R"({"match":"installer","mode":"overlong","bytes":4000,"count":1})");
+  EXPECT_EQ(RawExchange(server_->port(), RawGet("/tarvo_app/download/Tarvo_setup.exe")).contentLength, 6'000);
+}
+
 TEST_F(Faults, DripSendsTheWholeReplyOneByteAtATime) {
   AddFault(R"({"match":"version","mode":"drip","ms":20,"count":1})");
   const auto start = Clock::now();

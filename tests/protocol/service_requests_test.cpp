@@ -39,6 +39,24 @@ TEST_F(ServiceRequests, VersionNamesTheInstallerAndTheDigestOfWhatIsServed) {
   EXPECT_EQ(Get("/tarvo_app/download/Tarvo_setup.exe").status, 404);
 }
 
+TEST_F(ServiceRequests, TheInstallersSignatureFileBecomesTheFourthField) {
+  const std::string signature(128, 'a');
+  const std::string installer = WriteTempFile("signed_setup.exe", "MZ signed");
+  WriteTempFile("signed_setup.exe.sig", std::string(64, 'A') + std::string(64, 'a') + "\n");
+  ASSERT_EQ(Admin("PATCH", "/config", R"({"installer_file":")" + installer + "\"}").status, 200);
+  EXPECT_EQ(Get("/tarvo_app/index.php?v=q7d4x2m").body,
+            "1.0.2.6,/tarvo_app/download/Tarvo_setup.exe," + Sha256OfBytes("MZ signed") + "," + signature);
+  EXPECT_EQ(*Admin("GET", "/config").json.Get("installer_signature")->AsString(), signature);
+
+  // A signature file that is not one would be handed out as if it were: refused, nothing changes.
+  for (const std::string& bad : {std::string(127, 'a'), std::string(128, 'g'), std::string(129, 'a'), std::string()}) {
+    const std::string other = WriteTempFile("bad_setup.exe", "MZ bad");
+    WriteTempFile("bad_setup.exe.sig", bad);
+    EXPECT_EQ(Admin("PATCH", "/config", R"({"installer_file":")" + other + "\"}").status, 400) << bad;
+  }
+  EXPECT_EQ(*Admin("GET", "/config").json.Get("installer_file")->AsString(), installer);
+}
+
 TEST_F(ServiceRequests, InstallerDownloadAnnouncesItsLength) {
   const RawReply reply = RawExchange(server_->port(), RawGet("/tarvo_app/download/Tarvo_setup.exe"));
   EXPECT_EQ(reply.status, 200);
