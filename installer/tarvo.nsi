@@ -1,8 +1,8 @@
 ; Tarvo_setup.exe: installs Tarvo.exe and Tarvo_Network.exe for the current
 ; user, with a Start-menu entry and an uninstaller. "/S" installs silently.
-; Run by the client's updater, it waits for the client to end, takes the
-; folder of the earlier installation without asking, and starts the new
-; client when done.
+; Run by the client's updater, it waits for the client of its installation
+; folder to end, takes that folder without asking, keeps the saved sign-in
+; file and the start-with-Windows value, and starts the new client when done.
 ;
 ; makensis -DPROGRAM_DIR=<folder of the two programs> -DOUTPUT=<setup file>
 ;          -DVERSION=<a.b.c.d> -DICON=<tarvo.ico> tarvo.nsi
@@ -61,33 +61,75 @@ Page instfiles
 UninstPage uninstConfirm
 UninstPage instfiles
 
-; Waits up to ${SECONDS} s for the program that holds the named mutex to end,
-; then ends it by force. The watchdog hangs up the tunnel of a client that
-; disappears, so ending the client never leaves a connection behind.
-!macro EndProgram UN MUTEX EXE
-Function ${UN}EndProgram_${EXE}
-  StrCpy $R1 0
+; The programs of this installation are ended before their files are
+; replaced or removed; a client installed in another folder keeps running.
+; Each program of the folder gets 10 s to end by itself (the watchdog hangs
+; up and ends once its client is gone), then it is ended by force.
+!macro EndInstalledPrograms UN
+; $R6: the program's file name. Leaves in $R2 a handle (terminate, wait,
+; query) of a process running "$INSTDIR\$R6", or 0 when there is none.
+Function ${UN}FindInstalledProgram
+  StrCpy $R2 0
+  System::Call 'kernel32::CreateToolhelp32Snapshot(i 2, i 0) p .R0'  ; TH32CS_SNAPPROCESS
+  ${If} $R0 P= -1
+    Return
+  ${EndIf}
+  ; PROCESSENTRY32W as laid out for x64 (568 bytes, dwSize first).
+  System::Call '*(i 568, i, i, i, l, i, i, i, i, i, &w260, i) p .R1'
+  System::Call 'kernel32::Process32FirstW(p R0, p R1) i .R7'
+  ${DoWhile} $R7 <> 0
+    System::Call '*$R1(i, i, i .R3, i, l, i, i, i, i, i, &w260 .R4)'
+    ${If} $R4 == $R6
+      ; PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE
+      System::Call 'kernel32::OpenProcess(i 0x101001, i 0, i R3) p .R2'
+      ${If} $R2 P<> 0
+        System::Call 'kernel32::QueryFullProcessImageNameW(p R2, i 0, w .R9, *i ${NSIS_MAX_STRLEN}) i .R8'
+        ${If} $R8 <> 0
+        ${AndIf} $R9 == "$INSTDIR\$R6"
+          ${Break}
+        ${EndIf}
+        System::Call 'kernel32::CloseHandle(p R2)'
+        StrCpy $R2 0
+      ${EndIf}
+    ${EndIf}
+    System::Call 'kernel32::Process32NextW(p R0, p R1) i .R7'
+  ${Loop}
+  System::Free $R1
+  System::Call 'kernel32::CloseHandle(p R0)'
+FunctionEnd
+
+; $R6: the program's file name.
+Function ${UN}EndInstalledProgram
+  StrCpy $R5 0
   ${Do}
-    System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "${MUTEX}") p .R0'
-    ${If} $R0 P= 0
+    Call ${UN}FindInstalledProgram
+    ${If} $R2 P= 0
       Return
     ${EndIf}
-    System::Call 'kernel32::CloseHandle(p R0)'
-    ${If} $R1 >= 40
-      ${ExitDo}
+    ${If} $R5 < 40
+      System::Call 'kernel32::WaitForSingleObject(p R2, i 250)'
+    ${ElseIf} $R5 < 60
+      System::Call 'kernel32::TerminateProcess(p R2, i 1)'
+      System::Call 'kernel32::WaitForSingleObject(p R2, i 2000)'
+    ${Else}
+      System::Call 'kernel32::CloseHandle(p R2)'
+      Return  ; it cannot be ended: the files it holds stay
     ${EndIf}
-    Sleep 250
-    IntOp $R1 $R1 + 1
+    System::Call 'kernel32::CloseHandle(p R2)'
+    IntOp $R5 $R5 + 1
   ${Loop}
-  nsExec::Exec '"$SYSDIR\taskkill.exe" /F /IM ${EXE}.exe'
-  Pop $R0
-  Sleep 500
+FunctionEnd
+
+Function ${UN}EndInstalledPrograms
+  ; The client first: once it is gone, its watchdog hangs up and ends too.
+  StrCpy $R6 "Tarvo.exe"
+  Call ${UN}EndInstalledProgram
+  StrCpy $R6 "Tarvo_Network.exe"
+  Call ${UN}EndInstalledProgram
 FunctionEnd
 !macroend
-!insertmacro EndProgram "" "Tarvo" "Tarvo"
-!insertmacro EndProgram "" "Tarvo_Network" "Tarvo_Network"
-!insertmacro EndProgram "un." "Tarvo" "Tarvo"
-!insertmacro EndProgram "un." "Tarvo_Network" "Tarvo_Network"
+!insertmacro EndInstalledPrograms ""
+!insertmacro EndInstalledPrograms "un."
 
 Function .onInit
   StrCpy $Upgrade 0
@@ -106,9 +148,7 @@ FunctionEnd
 
 Section "Tarvo"
   SetShellVarContext current
-  ; The client first: once it is gone, its watchdog hangs up and ends too.
-  Call EndProgram_Tarvo
-  Call EndProgram_Tarvo_Network
+  Call EndInstalledPrograms
 
   SetOutPath "$INSTDIR"
   SetOverwrite on
@@ -139,8 +179,7 @@ SectionEnd
 
 Section "Uninstall"
   SetShellVarContext current
-  Call un.EndProgram_Tarvo
-  Call un.EndProgram_Tarvo_Network
+  Call un.EndInstalledPrograms
 
   Delete "$INSTDIR\Tarvo.exe"
   Delete "$INSTDIR\Tarvo_Network.exe"
@@ -151,6 +190,19 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\Tarvo\Tarvo.lnk"
   Delete "$SMPROGRAMS\Tarvo\Tarvo 제거.lnk"
   RMDir "$SMPROGRAMS\Tarvo"
+
+  ; What the client keeps in the user's temporary folder: the saved sign-in
+  ; file (its password can be recovered), and the installers that updates
+  ; downloaded, each in a folder of its own, complete or partial.
+  Delete "$TEMP\TarvoCookie.txt"
+  Delete "$TEMP\Tarvo_setup.exe"
+  FindFirst $0 $1 "$TEMP\Tarvo-update-*"
+  ${DoWhile} $1 != ""
+    Delete "$TEMP\$1\Tarvo_setup.exe"
+    RMDir "$TEMP\$1"
+    FindNext $0 $1
+  ${Loop}
+  FindClose $0
 
   ; Start with Windows: the value would name a program that is gone.
   DeleteRegValue HKCU "${RUN_KEY}" "Tarvo"

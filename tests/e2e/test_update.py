@@ -1,24 +1,30 @@
 """The update: the question answered Yes opens the update window, which
-downloads the installer into the temporary folder with a percentage and a
-progress bar and launches it only when it arrived whole and matches the
-digest of the version reply; the client then ends. The real installer puts
-a client in place that starts without the question, installs silently,
-ends a running client first, and uninstalls."""
+downloads the installer into a fresh folder of the temporary folder with a
+percentage and a progress bar and launches it only when it arrived whole,
+matches the digest of the version reply and carries the signature of the key
+the client was built with; the client then ends. The real installer puts a
+client in place that starts without the question, installs silently, ends
+the running client of its own folder first, keeps the saved preferences over
+an update, and uninstalls."""
 
 from __future__ import annotations
 
 import shutil
 import subprocess
+import sys
 import time
 from pathlib import Path, PureWindowsPath
 
 import pytest
 
 from harness_devserver import DevServer
-from harness_wine import TEST_FOLDER, WIN_BIN_DIR
+from harness_wine import REPO_ROOT, TEST_FOLDER, WIN_BIN_DIR
 
-from client_helpers import (CLIENT, MSG_UPDATE, TITLE, WATCHDOG, in_front, login_window, reset_client_state,
-                            start_client, wait_until, wine)
+from client_helpers import (CLIENT, MSG_UPDATE, RUN_KEY, TITLE, WATCHDOG, cookie_files, in_front, login_window,
+                            reset_client_state, start_client, wait_until, wine)
+
+sys.path.insert(0, str(REPO_ROOT / "installer"))
+import signing  # noqa: E402  (the tool that signs the installer at build time)
 
 UPDATE_TITLE = "Tarvo 업데이트"
 PERCENT, STATUS_LINE, PROGRESS = 1025, 1026, 1029
@@ -26,6 +32,10 @@ STATUS_TEXT = "업데이트 다운로드 중..."
 NEWER_VERSION = "1.0.2.7"
 SETUP = "Tarvo_setup.exe"
 SCREEN = (1280, 1024)
+
+UPDATE_FOLDERS = "Tarvo-update-*"
+# The key the programs under test were built with (their build folder's throw-away key).
+SIGNING_KEY = WIN_BIN_DIR.parent / "signing" / "installer-signing-key.pem"
 
 TRACE = TEST_FOLDER / "update-trace.txt"
 FAKE_SETUP_LOG = TEST_FOLDER / "fake-setup.log"
@@ -60,13 +70,25 @@ def windows_path(machine, host: Path) -> PureWindowsPath:
     return PureWindowsPath("C:\\", *host.relative_to(machine.session.host_path("C:\\")).parts)
 
 
+@pytest.fixture(scope="session")
+def other_key(tmp_path_factory) -> Path:
+    key = tmp_path_factory.mktemp("other-key") / "key.pem"
+    signing.keygen(key)
+    return key
+
+
+def update_folders(machine) -> list[Path]:
+    return sorted(temp_folder(machine).glob(UPDATE_FOLDERS))
+
+
 @pytest.fixture
 def machine(machine):
     machine.require(CLIENT, WATCHDOG)
     reset_client_state(machine)
     temp = temp_folder(machine)
-    for leftover in [temp / SETUP, *temp.glob("tvo*.tmp")]:
-        leftover.unlink(missing_ok=True)
+    (temp / SETUP).unlink(missing_ok=True)
+    for folder in update_folders(machine):
+        shutil.rmtree(folder)
     for record in (TRACE, FAKE_SETUP_LOG):
         machine.session.host_path(record).unlink(missing_ok=True)
     machine.env["TARVO_UPDATE_TRACE"] = str(TRACE)
@@ -77,13 +99,16 @@ def request_names(devserver) -> list[str]:
     return [r["name"] for r in devserver.admin.get("/requests")]
 
 
-def offer_update(machine, devserver, installer: bytes | Path | None):
+def offer_update(machine, devserver, installer: bytes | Path | None, signed_with: Path | None = SIGNING_KEY):
     """Serves `installer` (None: no installer, and so no digest in the version
-    reply) with a newer version, starts the client and waits for the update
-    question."""
+    reply) with a newer version, its bytes signed with `signed_with` (None:
+    no signature), starts the client and waits for the update question."""
     if isinstance(installer, bytes):
         path = devserver.work_dir / "installer.bin"
         path.write_bytes(installer)
+        Path(str(path) + ".sig").unlink(missing_ok=True)
+        if signed_with is not None:
+            signing.sign(signed_with, path)
         installer = path
     devserver.admin.patch("/config", {"version": NEWER_VERSION,
                                       "installer_file": None if installer is None else str(installer)})
@@ -133,12 +158,13 @@ def test_yes_downloads_in_reads_with_the_progress_shown_and_launches_the_install
     shown = [["start", "0 %", "0"], ["read", "50 %", "50"], ["read", "100 %", "100"]]
     assert [line[:3] for line in trace(machine)] == shown + [["launched", "100 %", "100"]]
     assert {line[3] for line in trace(machine)} == {STATUS_TEXT}
-    # Launched by its name from the temporary folder, where it stays.
+    # Launched by its name from a fresh folder of the temporary folder, where it stays.
     runs = wait_until(lambda: setup_runs(machine), what="the installer's run")
-    temp = temp_folder(machine)
-    assert [PureWindowsPath(run) for run in runs] == [windows_path(machine, temp / SETUP)]
-    assert (temp / SETUP).read_bytes() == fake_setup
-    assert not list(temp.glob("tvo*.tmp"))
+    [folder] = update_folders(machine)
+    assert [PureWindowsPath(run) for run in runs] == [windows_path(machine, folder / SETUP)]
+    assert [f.name for f in folder.iterdir()] == [SETUP]
+    assert (folder / SETUP).read_bytes() == fake_setup
+    assert not (temp_folder(machine) / SETUP).exists()
     assert request_names(devserver) == ["version", "installer"]
     assert not machine.driver.list_windows(TITLE, visible=True)
 
@@ -151,17 +177,31 @@ def test_no_downloads_nothing_and_ends(machine, devserver, fake_setup):
     assert trace(machine) == [] and not (temp_folder(machine) / SETUP).exists()
 
 
-@pytest.mark.parametrize("failure", ["unreachable", "cut-off", "wrong-digest", "not-found", "window-closed"])
-def test_a_failed_download_launches_nothing_not_even_an_earlier_installer(machine, devserver, fake_setup, failure):
-    # An installer left by an earlier update, which must not be launched.
+FAILURES = ["unreachable", "cut-off", "wrong-digest", "not-found", "window-closed", "unsigned", "other-key",
+            "overlong"]
+
+
+@pytest.mark.parametrize("failure", FAILURES)
+def test_a_failed_download_launches_nothing_not_even_an_earlier_installer(machine, devserver, fake_setup,
+                                                                           other_key, failure):
+    # What earlier updates left: an installer in the temporary folder itself
+    # (as older clients kept it), which must not be launched, and a partial
+    # download in an update folder, which a new download clears away.
     stale = temp_folder(machine) / SETUP
     stale.write_bytes(fake_setup)
+    partial = temp_folder(machine) / "Tarvo-update-0badf00d"
+    partial.mkdir()
+    (partial / SETUP).write_bytes(fake_setup[:1000])
     # Not found: a short error page with its whole length, and no digest to compare.
-    client = offer_update(machine, devserver, None if failure == "not-found" else fake_setup)
+    # Unsigned, other key: the right length and digest, but no signature by the build's key.
+    signed_with = {"unsigned": None, "other-key": other_key}.get(failure, SIGNING_KEY)
+    client = offer_update(machine, devserver, None if failure == "not-found" else fake_setup, signed_with)
     if failure == "unreachable":
         devserver.stop()
     elif failure == "cut-off":  # the whole length announced, half the bytes sent
         devserver.admin.post("/faults", {"match": "installer", "mode": "truncate"}, expect=201)
+    elif failure == "overlong":  # a byte more sent than announced
+        devserver.admin.post("/faults", {"match": "installer", "mode": "overlong"}, expect=201)
     elif failure == "wrong-digest":  # the file changed after the version reply named its digest
         other = devserver.work_dir / "other.bin"
         other.write_bytes(fake_setup[:-1] + b"\x01")
@@ -171,6 +211,7 @@ def test_a_failed_download_launches_nothing_not_even_an_earlier_installer(machin
     machine.driver.msgbox(answer="yes", exe=CLIENT)
     if failure == "window-closed":
         window = update_window(machine)
+        wait_until(lambda: "installer" in request_names(devserver), what="the download request")
         wait_until(lambda: in_front(machine.driver, window), what="the update window in front")
         machine.driver.run("key", "escape")
 
@@ -178,10 +219,12 @@ def test_a_failed_download_launches_nothing_not_even_an_earlier_installer(machin
     events = [line[0] for line in trace(machine)]
     assert events == (["start"] if failure == "window-closed" else events[:1] + ["read"] * (len(events) - 2) +
                       ["not launched"])
+    if failure in ("unsigned", "other-key"):
+        assert trace(machine)[-2][:3] == ["read", "100 %", "100"], "the download itself was complete"
     time.sleep(1)  # a launched program would have written its record by now
     assert setup_runs(machine) == []
     assert stale.read_bytes() == fake_setup
-    assert not list(temp_folder(machine).glob("tvo*.tmp"))
+    assert update_folders(machine) == [], "no download is left behind, nor the earlier partial one"
 
 
 @pytest.fixture
@@ -287,7 +330,8 @@ def clean_install(machine):
     clean()
 
 
-def test_the_installer_installs_silently_ends_a_running_client_and_uninstalls(machine, devserver, clean_install):
+def test_the_installer_installs_silently_updates_keeping_the_preferences_and_uninstalls(
+        machine, devserver, clean_install):
     run_setup(machine, "/S")
     host = machine.session.host_path
     for name in (CLIENT, WATCHDOG):
@@ -301,6 +345,12 @@ def test_the_installer_installs_silently_ends_a_running_client_and_uninstalls(ma
     client = machine.start(installed(machine, CLIENT))
     login_window(machine.driver)
     wait_until(lambda: machine.session.pids_of(WATCHDOG), what="the watchdog")
+    # What the user chose stays over an update: the saved sign-in file and
+    # the start-with-Windows value.
+    cookie = temp_folder(machine) / "TarvoCookie.txt"
+    cookie.write_bytes(b"saved preferences")
+    run_value = f'"{installed(machine, CLIENT)}"'
+    wine(machine, "reg", "add", RUN_KEY, "/v", "Tarvo", "/d", run_value, "/f")
     started = time.monotonic()
     run_setup(machine, "/S")
     client.wait(timeout=5)
@@ -309,13 +359,41 @@ def test_the_installer_installs_silently_ends_a_running_client_and_uninstalls(ma
     # The watchdog saw its client go and hung up the tunnel before it ended.
     assert [run.args for run in machine.rasdial.wait_for(2)] == ["Tarvo /disconnect"] * 2
     assert host(installed(machine, CLIENT)).read_bytes() == (WIN_BIN_DIR / CLIENT).read_bytes()
+    assert cookie.read_bytes() == b"saved preferences"
+    assert registry_value(machine, RUN_KEY, "Tarvo") == run_value
 
-    # The uninstaller runs from a copy of itself and removes everything.
+    # Downloads that updates left, complete and partial.
+    downloads = [temp_folder(machine) / SETUP, temp_folder(machine) / "Tarvo-update-0000abcd" / SETUP]
+    downloads[1].parent.mkdir()
+    for download in downloads:
+        download.write_bytes(b"MZ")
+    unrelated = temp_folder(machine) / "unrelated.txt"
+    unrelated.write_bytes(b"not ours")
+
+    # The uninstaller runs from a copy of itself and removes everything of
+    # the client's, the saved sign-in file (its password can be recovered)
+    # included, and nothing else.
     assert machine.start(installed(machine, "uninstall.exe"), "/S").wait(timeout=60) == 0
     wait_until(lambda: not host(installed(machine)).exists() and not host(start_menu(machine)).exists()
                and registry_value(machine, r"HKCU\Software\Tarvo", "InstallDir") is None,
                timeout=60, what="the program folder, its shortcuts and its keys removed")
     assert registry_value(machine, UNINSTALL_KEY, "DisplayVersion") is None
+    assert registry_value(machine, RUN_KEY, "Tarvo") is None
+    assert not cookie.exists()
+    assert [d for d in downloads if d.exists()] == [] and update_folders(machine) == []
+    assert unrelated.read_bytes() == b"not ours"
+    unrelated.unlink()
+
+
+def test_the_installer_leaves_a_client_of_another_folder_running(machine, devserver, clean_install):
+    run_setup(machine, "/S")
+    elsewhere = start_client(machine, devserver)  # the test's own program folder, not the installation's
+    login_window(machine.driver)
+    wait_until(lambda: machine.session.pids_of(WATCHDOG), what="its watchdog")
+    run_setup(machine, "/S")
+    assert elsewhere.running()
+    assert machine.session.pids_of(WATCHDOG)
+    assert login_window(machine.driver)
 
 
 def test_the_downloaded_installer_replaces_the_client_which_then_starts_without_the_question(
@@ -326,6 +404,7 @@ def test_the_downloaded_installer_replaces_the_client_which_then_starts_without_
     client_file.write_bytes(client_file.read_bytes() + b"an older client")
     served = devserver.work_dir / SETUP  # the folder the server takes installers from
     shutil.copyfile(WIN_BIN_DIR / SETUP, served)
+    shutil.copyfile(WIN_BIN_DIR / (SETUP + ".sig"), str(served) + ".sig")  # the build's signature
     devserver.admin.patch("/config", {"version": NEWER_VERSION, "installer_file": str(served)})
     machine.env["TARVO_SIM_ADMIN_URL"] = devserver.admin_url
     client = machine.start(installed(machine, CLIENT))
@@ -342,6 +421,7 @@ def test_the_downloaded_installer_replaces_the_client_which_then_starts_without_
     login_window(machine.driver, timeout_ms=60000)
     machine.measured("download, install and restart", time.monotonic() - started)
     assert client_file.read_bytes() == (WIN_BIN_DIR / CLIENT).read_bytes()
-    assert (temp_folder(machine) / SETUP).read_bytes() == (WIN_BIN_DIR / SETUP).read_bytes()
+    [folder] = update_folders(machine)
+    assert (folder / SETUP).read_bytes() == (WIN_BIN_DIR / SETUP).read_bytes()
     assert request_names(devserver) == ["version", "installer", "version"]
     assert not machine.driver.list_windows(UPDATE_TITLE)
