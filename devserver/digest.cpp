@@ -3,18 +3,16 @@
 #include <openssl/evp.h>
 #include <openssl/sha.h>
 
+#include <span>
+
+#include "common/text/hex.h"
+
 namespace tarvo::devserver {
 
 std::string Sha256Hex(std::string_view bytes) {
   unsigned char md[SHA256_DIGEST_LENGTH];
   SHA256(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), md);
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string out;
-  for (unsigned char b : md) {
-    out += kHex[b >> 4];
-    out += kHex[b & 0xF];
-  }
-  return out;
+  return HexText(std::span<const std::uint8_t>(md, sizeof md));
 }
 
 std::string Base64(std::string_view bytes) {

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "devserver/random_text.h"
+#include "common/text/hex.h"
 
 namespace tarvo::devserver {
 namespace {
@@ -13,16 +14,6 @@ namespace {
 constexpr int kIterations = 10'000;
 constexpr int kDigestBytes = 32;
 
-std::string Hex(std::string_view bytes) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string out;
-  for (char c : bytes) {
-    const auto b = static_cast<unsigned char>(c);
-    out += kHex[b >> 4];
-    out += kHex[b & 0xF];
-  }
-  return out;
-}
 
 std::string Derive(std::string_view password, std::string_view saltHex) {
   unsigned char out[kDigestBytes];
@@ -30,14 +21,14 @@ std::string Derive(std::string_view password, std::string_view saltHex) {
                         reinterpret_cast<const unsigned char*>(saltHex.data()),
                         static_cast<int>(saltHex.size()), kIterations, EVP_sha256(), kDigestBytes, out) != 1)
     throw std::runtime_error("password hashing failed");
-  return Hex(std::string_view(reinterpret_cast<const char*>(out), kDigestBytes));
+  return HexText(std::string_view(reinterpret_cast<const char*>(out), kDigestBytes));
 }
 
 }  // namespace
 
 PasswordHash HashPassword(std::string_view password) {
   PasswordHash h;
-  h.salt = Hex(RandomBytes(16));
+  h.salt = HexText(RandomBytes(16));
   h.digest = Derive(password, h.salt);
   return h;
 }

@@ -8,7 +8,7 @@
 #include "client/app/app_settings.h"
 #include "client/app/app_window_win.h"
 #include "client/app/phonebook.h"
-#include "client/app/update_dlg_win.h"
+#include "client/update/update_dlg_win.h"
 #include "client/login/ctarvo_dlg_win.h"
 #include "client/protocol/credentials_store.h"
 #include "client/protocol/http_transport_win.h"

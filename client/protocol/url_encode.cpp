@@ -2,6 +2,7 @@
 
 #include "client/protocol/ansi_codepage.h"
 #include "client/protocol/scramble.h"
+#include "common/text/hex.h"
 
 namespace tarvo {
 namespace {
@@ -19,7 +20,6 @@ bool IsUrlSafe(unsigned char b) {
 }  // namespace
 
 std::wstring UrlEncodeAnsi(std::wstring_view text) {
-  static constexpr wchar_t kHex[] = L"0123456789abcdef";
   std::wstring out;
   for (char c : ToAnsi(text)) {
     const auto b = static_cast<unsigned char>(c);
@@ -27,8 +27,8 @@ std::wstring UrlEncodeAnsi(std::wstring_view text) {
       out += static_cast<wchar_t>(b);
     } else {
       out += L'%';
-      out += kHex[b >> 4];
-      out += kHex[b & 0xF];
+      out += static_cast<wchar_t>(kLowerHexDigits[b >> 4]);
+      out += static_cast<wchar_t>(kLowerHexDigits[b & 0xF]);
     }
   }
   return out;

@@ -1,4 +1,4 @@
-#include "client/app/download_progress.h"
+#include "client/update/download_progress.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "client/app/sha256.h"
+#include "client/update/sha256.h"
 
 namespace tarvo {
 namespace {

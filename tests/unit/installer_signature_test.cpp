@@ -1,4 +1,4 @@
-#include "client/app/installer_signature.h"
+#include "client/update/installer_signature.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <sstream>
 #include <string>
 
-#include "client/app/download_progress.h"
-#include "client/app/sha256.h"
+#include "client/update/download_progress.h"
+#include "client/update/sha256.h"
 
 namespace tarvo {
 namespace {
@@ -30,7 +30,7 @@ std::wstring SignatureFile(const std::string& name) {
 Sha256Digest DigestOfText(std::string_view bytes) {
   Sha256 hash;
   hash.Update(bytes);
-  return hash.Finish();
+  return hash.Finish().value();
 }
 
 // A file signed at build time by the tool that signs the installer, with

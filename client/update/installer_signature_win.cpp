@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "client/app/installer_signature.h"
+#include "client/update/installer_signature.h"
 
 namespace tarvo {
 namespace {

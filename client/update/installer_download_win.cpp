@@ -1,4 +1,4 @@
-#include "client/app/installer_download_win.h"
+#include "client/update/installer_download_win.h"
 
 #include <windows.h>
 #include <bcrypt.h>
@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "client/app/app_settings.h"
-#include "client/app/download_progress.h"
+#include "client/update/download_progress.h"
 #include "client/protocol/internet_handles_win.h"
 #include "client/protocol/url_parts_win.h"
 

@@ -11,7 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "client/app/installer_signature.h"
+#include "client/update/installer_signature.h"
+#include "client/update/sha256.h"
 
 namespace tarvo {
 
@@ -49,6 +50,7 @@ struct DownloadOutcome {
   Sha256Digest digest{};  // of the bytes received
   std::string sha256;     // the same in lowercase hex
   bool writeFailed = false;
+  bool hashFailed = false;  // the platform could not hash: nothing is launched
   bool stopped = false;
 };
 
@@ -76,6 +78,7 @@ bool IsCompleteDownload(const DownloadOutcome& outcome, std::optional<std::uint3
 struct FileDigest {
   std::uint64_t size = 0;
   Sha256Digest sha256{};
+  bool hashFailed = false;
 };
 // Reads `file` until a read gives nothing.
 FileDigest DigestOf(DownloadSource& file);

@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "client/app/installer_download_win.h"
+#include "client/update/installer_download_win.h"
 
 #include "common/window/dialog_win.h"
 

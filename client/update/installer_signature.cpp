@@ -1,4 +1,4 @@
-#include "client/app/installer_signature.h"
+#include "client/update/installer_signature.h"
 
 #include "publisher_key.h"  // generated from the build's signing key
 

@@ -1,4 +1,4 @@
-#include "client/app/update_dlg_win.h"
+#include "client/update/update_dlg_win.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -7,8 +7,8 @@
 
 #include "client/app/app_settings.h"
 #include "client/app/app_window_win.h"
-#include "client/app/download_progress.h"
-#include "client/app/installer_download_win.h"
+#include "client/update/download_progress.h"
+#include "client/update/installer_download_win.h"
 #include "client/res/resource.h"
 #include "client/res/update_ids.h"
 #include "common/process/stop_wait.h"

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "client/app/installer_signature.h"
+#include "client/update/installer_signature.h"
 
 namespace tarvo {
 namespace {

@@ -1,11 +1,12 @@
-#include "client/app/download_progress.h"
+#include "client/update/download_progress.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
 #include <limits>
 
-#include "client/app/sha256.h"
+#include "client/update/sha256.h"
+#include "common/text/hex.h"
 #include "common/text/characters.h"
 
 namespace tarvo {
@@ -63,8 +64,12 @@ DownloadOutcome RunDownloadLoop(DownloadSource& source, DownloadSink& sink,
     progress(DownloadPercent(outcome.received, announced));
     if (read == 0 && --zeroReadsLeft == 0) break;
   }
-  outcome.digest = hash.Finish();
-  outcome.sha256 = DigestHex(outcome.digest);
+  if (const auto digest = hash.Finish()) {
+    outcome.digest = *digest;
+    outcome.sha256 = HexText(*digest);
+  } else {
+    outcome.hashFailed = true;
+  }
   return outcome;
 }
 
@@ -91,7 +96,7 @@ bool SameHexDigest(std::string_view actual, std::wstring_view expected) {
 
 bool IsCompleteDownload(const DownloadOutcome& outcome, std::optional<std::uint32_t> announced,
                         std::wstring_view expectedSha256) {
-  if (outcome.stopped || outcome.writeFailed) return false;
+  if (outcome.stopped || outcome.writeFailed || outcome.hashFailed) return false;
   if (!announced || *announced == 0 || outcome.received != *announced) return false;
   return expectedSha256.empty() || SameHexDigest(outcome.sha256, expectedSha256);
 }
@@ -104,13 +109,17 @@ FileDigest DigestOf(DownloadSource& file) {
     hash.Update(buffer, read);
     result.size += read;
   }
-  result.sha256 = hash.Finish();
+  if (const auto digest = hash.Finish())
+    result.sha256 = *digest;
+  else
+    result.hashFailed = true;
   return result;
 }
 
 bool IsPublishersInstaller(const DownloadOutcome& received, const FileDigest& onDisk,
                            std::wstring_view signatureHex, const EcdsaP256Point& key) {
-  return onDisk.size == received.received && onDisk.sha256 == received.digest &&
+  return !onDisk.hashFailed && !received.hashFailed && onDisk.size == received.received &&
+         onDisk.sha256 == received.digest &&
          IsSignedBy(key, onDisk.sha256, signatureHex);
 }
 

@@ -8,9 +8,10 @@
 #include <optional>
 #include <string_view>
 
+#include "client/update/sha256.h"
+
 namespace tarvo {
 
-using Sha256Digest = std::array<std::uint8_t, 32>;
 using EcdsaP256Point = std::array<std::uint8_t, 64>;      // X then Y, big-endian
 using EcdsaP256Signature = std::array<std::uint8_t, 64>;  // r then s, big-endian
 
