@@ -152,8 +152,8 @@ RequestStatus BoundedExchange(std::wstring& reply, const std::wstring& url, std:
 
 }  // namespace
 
-RequestStatus SendServerRequest(std::wstring& reply, const std::wstring& url, const std::wstring& /*body*/,
-                                std::stop_token stop, const ExchangeLimits& limits) {
+RequestStatus SendServerRequest(std::wstring& reply, const std::wstring& url, std::stop_token stop,
+                                const ExchangeLimits& limits) {
   if (stop.stop_requested()) return ERROR_INTERNET_OPERATION_CANCELLED;
   try {
     return BoundedExchange(reply, url, stop, limits);

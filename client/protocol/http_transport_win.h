@@ -12,13 +12,13 @@ namespace tarvo {
 // fails, fewer bytes than announced), one over the size cap and one not
 // complete by the deadline all count as no answer. The reply bytes are
 // collected whole, then converted from the ANSI code page.
-RequestStatus SendServerRequest(std::wstring& reply, const std::wstring& url, const std::wstring& body = {},
-                                std::stop_token stop = {}, const ExchangeLimits& limits = {});
+RequestStatus SendServerRequest(std::wstring& reply, const std::wstring& url, std::stop_token stop = {},
+                                const ExchangeLimits& limits = {});
 
 class WinInetTransport : public HttpTransport {
  public:
   RequestStatus Send(std::wstring& reply, std::wstring_view url, std::stop_token stop) override {
-    return SendServerRequest(reply, std::wstring(url), {}, stop);
+    return SendServerRequest(reply, std::wstring(url), stop);
   }
 };
 

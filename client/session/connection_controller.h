@@ -84,8 +84,6 @@ class ConnectionController : public SessionState, public std::enable_shared_from
   // Tests: waits until every worker has ended.
   void JoinWorkers();
 
-  ConnHandle RasConnHandle() const { return rasConnHandle_.load(); }
-
  private:
   using Worker = void (ConnectionController::*)(std::stop_token);
   void StartWorker(std::jthread& slot, Worker body);

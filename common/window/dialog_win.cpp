@@ -101,7 +101,6 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
   if (msg == WM_NCDESTROY) {
     RemovePropW(hwnd, kSelfProperty);
     self->hwnd_ = nullptr;
-    self->OnDestroyed();
     return FALSE;
   }
   return self->HandleMessage(msg, wParam, lParam);

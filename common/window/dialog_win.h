@@ -54,8 +54,6 @@ class Dialog {
   virtual bool PreTranslateMessage(MSG& /*msg*/) { return false; }
   virtual void OnOK() { EndModal(IDOK); }
   virtual void OnCancel() { EndModal(IDCANCEL); }
-  // Called after the window is destroyed.
-  virtual void OnDestroyed() {}
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

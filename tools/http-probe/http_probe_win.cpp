@@ -50,7 +50,7 @@ int wmain(int argc, wchar_t** argv) {
   const auto started = std::chrono::steady_clock::now();
   {
     std::jthread worker(
-        [&](std::stop_token stop) { status = tarvo::SendServerRequest(reply, url, {}, stop, limits); });
+        [&](std::stop_token stop) { status = tarvo::SendServerRequest(reply, url, stop, limits); });
     if (cancelAfterMs >= 0) {
       std::this_thread::sleep_for(std::chrono::milliseconds(cancelAfterMs));
       worker.request_stop();
