@@ -7,15 +7,13 @@
 
 #include "client/app/app_settings.h"
 #include "client/app/app_window_win.h"
+#include "client/app/test_hooks.h"
 #include "client/update/download_progress.h"
 #include "client/update/installer_download_win.h"
 #include "client/res/resource.h"
 #include "client/res/update_ids.h"
 #include "common/process/stop_wait.h"
 
-#ifdef TARVO_TESTING
-#include <cstdio>
-#endif
 
 namespace tarvo {
 namespace {
@@ -64,30 +62,6 @@ void DownloadThread(std::stop_token stop, HWND window, InstallerDownload job,
   }
 }
 
-#ifdef TARVO_TESTING
-// Test builds: TARVO_UPDATE_TRACE names a file that receives one UTF-8 line
-// per change of the window (what the controls show) and its ending.
-void Trace(HWND window, const wchar_t* event) {
-  wchar_t path[MAX_PATH] = {};
-  const DWORD n = GetEnvironmentVariableW(L"TARVO_UPDATE_TRACE", path, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return;
-  wchar_t percent[32] = {};
-  wchar_t status[128] = {};
-  GetDlgItemTextW(window, IDC_UPDATE_PERCENT, percent, 32);
-  GetDlgItemTextW(window, IDC_UPDATE_STATUS, status, 128);
-  const auto position = SendDlgItemMessageW(window, IDC_UPDATE_PROGRESS, PBM_GETPOS, 0, 0);
-  wchar_t line[256];
-  swprintf(line, 256, L"%ls\t%ls\t%d\t%ls\n", event, percent, static_cast<int>(position), status);
-  char utf8[1024];
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, line, -1, utf8, sizeof utf8, nullptr, nullptr);
-  if (FILE* file = _wfopen(path, L"ab")) {
-    if (bytes > 1) fwrite(utf8, 1, static_cast<std::size_t>(bytes - 1), file);
-    fclose(file);
-  }
-}
-#else
-void Trace(HWND, const wchar_t*) {}
-#endif
 
 }  // namespace
 
@@ -115,7 +89,7 @@ BOOL update::OnInitDialog() {
   SetWindowPos(hwnd(), nullptr, desktop.left + (desktop.right - desktop.left - kWindowWidth) / 2,
                desktop.top + (desktop.bottom - desktop.top - kWindowHeight) / 2, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  Trace(hwnd(), L"start");
+  TraceUpdateWindow(hwnd(), L"start");
 
   // A path that could name another host is not fetched: nothing is launched.
   const std::wstring url = IsPlainInstallerPath(DownloadPath) ? ServerBaseUrl() + DownloadPath : std::wstring();
@@ -142,7 +116,7 @@ bool update::OnMessage(UINT msg, WPARAM wParam, LPARAM /*lParam*/, INT_PTR& resu
 void update::ShowProgress(int percent) {
   SendDlgItemMessageW(hwnd(), IDC_UPDATE_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
   SetDlgItemTextW(hwnd(), IDC_UPDATE_PERCENT, PercentText(percent).c_str());
-  Trace(hwnd(), L"read");
+  TraceUpdateWindow(hwnd(), L"read");
 }
 
 void update::Finish(bool launch) {
@@ -160,9 +134,9 @@ void update::Finish(bool launch) {
     info.lpFile = m_installer.path().c_str();
     info.nShow = SW_SHOW;
     const bool started = ShellExecuteExW(&info) != FALSE;
-    Trace(hwnd(), started ? L"launched" : L"launch failed");
+    TraceUpdateWindow(hwnd(), started ? L"launched" : L"launch failed");
   } else {
-    Trace(hwnd(), L"not launched");
+    TraceUpdateWindow(hwnd(), L"not launched");
   }
   // The program ends here either way, as it would after the launch.
   EndModal(IDOK);
