@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "client/app/app_settings.h"
+#include "client/base/app_settings.h"
 #include "common/process/process_win.h"
 #include "common/process/program_file.h"
 

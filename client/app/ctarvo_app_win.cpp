@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "client/app/app_settings.h"
+#include "client/base/app_settings.h"
 #include "client/app/app_window_win.h"
 #include "client/app/phonebook.h"
 #include "client/update/update_dlg_win.h"

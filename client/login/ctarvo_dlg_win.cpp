@@ -3,7 +3,7 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
-#include "client/app/app_settings.h"
+#include "client/base/app_settings.h"
 #include "client/app/app_window_win.h"
 #include "client/protocol/credentials_store.h"
 #include "client/protocol/http_transport_win.h"

@@ -1,6 +1,6 @@
 #include "client/protocol/credentials_store.h"
 
-#include "client/app/app_settings.h"
+#include "client/base/app_settings.h"
 #include "client/protocol/file_io.h"
 
 namespace tarvo {

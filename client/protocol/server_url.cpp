@@ -1,6 +1,6 @@
 #include "client/protocol/server_url.h"
 
-#include "client/app/app_settings.h"
+#include "client/base/app_settings.h"
 
 namespace tarvo {
 

@@ -1,6 +1,6 @@
 #include "client/protocol/startup_registration.h"
 
-#include "client/app/app_settings.h"
+#include "client/base/app_settings.h"
 
 namespace tarvo {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "client/app/app_settings.h"
+#include "client/base/app_settings.h"
 
 namespace tarvo {
 namespace {

@@ -3,7 +3,7 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
-#include "client/app/app_settings.h"
+#include "client/base/app_settings.h"
 #include "client/app/app_window_win.h"
 #include "client/browser/web_browser_win.h"
 #include "client/login/ctarvo_dlg_win.h"

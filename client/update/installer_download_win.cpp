@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "client/app/app_settings.h"
+#include "client/base/app_settings.h"
 #include "client/update/download_progress.h"
 #include "client/protocol/internet_handles_win.h"
 #include "client/protocol/url_parts_win.h"

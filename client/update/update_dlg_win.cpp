@@ -5,9 +5,9 @@
 
 #include <chrono>
 
-#include "client/app/app_settings.h"
+#include "client/base/app_settings.h"
 #include "client/app/app_window_win.h"
-#include "client/app/test_hooks.h"
+#include "client/base/test_hooks.h"
 #include "client/update/download_progress.h"
 #include "client/update/installer_download_win.h"
 #include "client/res/resource.h"

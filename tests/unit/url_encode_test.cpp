@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "client/app/app_settings.h"
+#include "client/base/app_settings.h"
 #include "client/protocol/ansi_codepage.h"
 #include "client/protocol/scramble.h"
 #include "client/protocol/server_url.h"

@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-#include "client/app/app_settings.h"
+#include "client/base/app_settings.h"
 #include "client/protocol/adapter_query_win.h"
 #include "client/protocol/http_transport_win.h"
 #include "client/protocol/url_encode.h"

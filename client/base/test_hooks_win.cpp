@@ -1,5 +1,5 @@
 // Built only with test hooks (TARVO_TESTING): see test_hooks.h.
-#include "client/app/test_hooks.h"
+#include "client/base/test_hooks.h"
 
 #include <commctrl.h>
 

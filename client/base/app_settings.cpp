@@ -1,6 +1,6 @@
-#include "client/app/app_settings.h"
+#include "client/base/app_settings.h"
 
-#include "client/app/test_hooks.h"
+#include "client/base/test_hooks.h"
 
 #ifndef TARVO_SERVER_BASE_URL
 #error "TARVO_SERVER_BASE_URL must be defined by the build"
