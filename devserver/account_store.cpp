@@ -1,6 +1,6 @@
 #include "devserver/account_store.h"
 
-#include "client/protocol/ansi_codepage.h"
+#include "client/system/ansi_codepage.h"
 #include "devserver/password_hash.h"
 #include "devserver/text_codec.h"
 

@@ -10,7 +10,7 @@
 #include "devserver/json.h"
 #include "devserver/request_target.h"
 #include "devserver/text_codec.h"
-#include "client/protocol/ansi_codepage.h"
+#include "client/system/ansi_codepage.h"
 
 namespace tarvo::devserver {
 namespace {

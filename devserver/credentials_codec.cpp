@@ -1,6 +1,6 @@
 #include "devserver/credentials_codec.h"
 
-#include "client/protocol/ansi_codepage.h"
+#include "client/system/ansi_codepage.h"
 #include "client/protocol/scramble.h"
 #include "devserver/request_target.h"
 

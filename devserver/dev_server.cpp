@@ -4,7 +4,7 @@
 #include <csignal>
 #include <cstdio>
 
-#include "client/protocol/ansi_codepage.h"
+#include "client/system/ansi_codepage.h"
 #include "devserver/admin_api.h"
 #include "devserver/capturing_server.h"
 #include "devserver/failure_log.h"

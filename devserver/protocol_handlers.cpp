@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "client/protocol/ansi_codepage.h"
+#include "client/system/ansi_codepage.h"
 #include "client/protocol/scramble.h"
 #include "devserver/credentials_codec.h"
 #include "devserver/random_text.h"

@@ -9,7 +9,7 @@
 #include "client/protocol/http_transport_win.h"
 #include "client/protocol/replies.h"
 #include "client/protocol/server_url.h"
-#include "client/protocol/startup_registration_win.h"
+#include "client/system/startup_registration_win.h"
 #include "client/protocol/url_encode.h"
 #include "client/res/resource.h"
 #include "client/session/main_dlg_win.h"

@@ -1,6 +1,6 @@
 #include "client/protocol/credentials_file.h"
 
-#include "client/protocol/ansi_codepage.h"
+#include "client/system/ansi_codepage.h"
 #include "client/protocol/scramble.h"
 
 namespace tarvo {

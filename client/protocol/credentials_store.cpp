@@ -1,7 +1,7 @@
 #include "client/protocol/credentials_store.h"
 
 #include "client/base/app_settings.h"
-#include "client/protocol/file_io.h"
+#include "client/system/file_io.h"
 
 namespace tarvo {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "client/protocol/credentials_file.h"
-#include "client/protocol/startup_registration.h"
+#include "client/system/startup_registration.h"
 
 namespace tarvo {
 

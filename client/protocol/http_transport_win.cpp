@@ -9,7 +9,7 @@
 #include <new>
 #include <thread>
 
-#include "client/protocol/ansi_codepage.h"
+#include "client/system/ansi_codepage.h"
 #include "client/protocol/internet_handles_win.h"
 #include "client/protocol/url_parts_win.h"
 

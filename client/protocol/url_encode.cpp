@@ -1,6 +1,6 @@
 #include "client/protocol/url_encode.h"
 
-#include "client/protocol/ansi_codepage.h"
+#include "client/system/ansi_codepage.h"
 #include "client/protocol/scramble.h"
 #include "common/text/hex.h"
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <ras.h>
 
-#include "client/protocol/adapter_query_win.h"
+#include "client/system/adapter_query_win.h"
 #include "client/session/dial_params_win.h"
 
 namespace tarvo {

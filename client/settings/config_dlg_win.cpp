@@ -4,9 +4,9 @@
 #include <windowsx.h>
 
 #include "client/app/app_window_win.h"
-#include "client/protocol/adapter_query_win.h"
+#include "client/system/adapter_query_win.h"
 #include "client/protocol/credentials_store.h"
-#include "client/protocol/startup_registration_win.h"
+#include "client/system/startup_registration_win.h"
 #include "client/controls/skin_layout_win.h"
 #include "client/res/settings_ids.h"
 #include "client/settings/centre_over_owner.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "client/protocol/ansi_codepage.h"
+#include "client/system/ansi_codepage.h"
 
 namespace tarvo::fuzz {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "client/protocol/ansi_codepage.h"
+#include "client/system/ansi_codepage.h"
 #include "client/protocol/scramble.h"
 #include "client/protocol/url_encode.h"
 #include "devserver/text_codec.h"

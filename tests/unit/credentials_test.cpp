@@ -7,9 +7,9 @@
 
 #include "client/protocol/credentials_file.h"
 #include "client/protocol/credentials_store.h"
-#include "client/protocol/file_io.h"
+#include "client/system/file_io.h"
 #include "client/protocol/scramble.h"
-#include "client/protocol/startup_registration.h"
+#include "client/system/startup_registration.h"
 
 namespace tarvo {
 namespace {

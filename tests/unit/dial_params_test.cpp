@@ -29,7 +29,7 @@ TEST(DialParams, ValuesLongerThanTheirFieldAreRefused) {
 }  // namespace
 }  // namespace tarvo
 
-#include "client/protocol/adapter_query.h"
+#include "client/system/adapter_query.h"
 
 namespace tarvo {
 namespace {

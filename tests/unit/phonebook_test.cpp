@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <unistd.h>
 
-#include "client/protocol/file_io.h"
+#include "client/system/file_io.h"
 
 namespace tarvo {
 namespace {

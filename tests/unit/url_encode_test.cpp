@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "client/base/app_settings.h"
-#include "client/protocol/ansi_codepage.h"
+#include "client/system/ansi_codepage.h"
 #include "client/protocol/scramble.h"
 #include "client/protocol/server_url.h"
 

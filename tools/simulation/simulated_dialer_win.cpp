@@ -5,7 +5,7 @@
 #include <atomic>
 
 #include "client/base/app_settings.h"
-#include "client/protocol/adapter_query_win.h"
+#include "client/system/adapter_query_win.h"
 #include "client/protocol/http_transport_win.h"
 #include "client/protocol/url_encode.h"
 #include "tools/simulation/simulated_adapter_win.h"

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "client/protocol/file_io.h"
+#include "client/system/file_io.h"
 
 namespace tarvo {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "client/protocol/adapter_query.h"
+#include "client/system/adapter_query.h"
 
 namespace tarvo {
 

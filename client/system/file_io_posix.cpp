@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "client/protocol/file_io.h"
+#include "client/system/file_io.h"
 
 namespace tarvo {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "client/protocol/startup_registration.h"
+#include "client/system/startup_registration.h"
 
 namespace tarvo {
 

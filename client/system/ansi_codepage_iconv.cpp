@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <string>
 
-#include "client/protocol/ansi_codepage.h"
+#include "client/system/ansi_codepage.h"
 
 namespace tarvo {
 namespace {

@@ -1,4 +1,4 @@
-#include "client/protocol/startup_registration.h"
+#include "client/system/startup_registration.h"
 
 #include "client/base/app_settings.h"
 

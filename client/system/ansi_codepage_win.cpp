@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "client/protocol/ansi_codepage.h"
+#include "client/system/ansi_codepage.h"
 
 namespace tarvo {
 

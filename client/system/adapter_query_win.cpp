@@ -1,4 +1,4 @@
-#include "client/protocol/adapter_query_win.h"
+#include "client/system/adapter_query_win.h"
 
 #include <winsock2.h>
 #include <windows.h>
@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "client/protocol/ansi_codepage.h"
+#include "client/system/ansi_codepage.h"
 
 namespace tarvo {
 namespace {

@@ -1,4 +1,4 @@
-#include "client/protocol/startup_registration_win.h"
+#include "client/system/startup_registration_win.h"
 
 #include <windows.h>
 

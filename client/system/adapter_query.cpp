@@ -1,4 +1,4 @@
-#include "client/protocol/adapter_query.h"
+#include "client/system/adapter_query.h"
 
 #include "client/base/app_settings.h"
 
