@@ -5,7 +5,7 @@
 // their preference check boxes:
 //
 //   SaveIdCheck.Attach(hwnd(), IDC_LOGIN_SAVE_ID);   // an auto check box in the template
-//   SaveIdCheck.SetIcons(instance(), 184, 183);       // in-icon (set), out-icon (clear)
+//   SaveIdCheck.SetIcons(instance(), IDI_CHECK_SAVE_ID_ON, IDI_CHECK_SAVE_ID_OFF);  // set, clear
 //   SaveIdCheck.DrawTransparent(true);
 //   ... SaveIdCheck.SetCheck(1, true); ... SaveIdCheck.GetCheck() ...
 //

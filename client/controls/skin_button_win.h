@@ -3,7 +3,8 @@
 // disabled. A window attaches it to a template button and sets the skin once:
 //
 //   m_btnConnect.Attach(hwnd(), IDC_SESSION_CONNECT);
-//   m_btnConnect.SetSkinBitmaps(164, 161, 161, 147);
+//   m_btnConnect.SetSkinBitmaps(IDB_SESSION_CONNECT, IDB_SESSION_CONNECT_HOVER, IDB_SESSION_CONNECT_HOVER,
+//                               IDB_SESSION_CONNECT_DISABLED);
 //
 // Each bitmap is copied 1:1 into the button from its top-left pixel, so a
 // face should have the button's size. The click reaches the window as an

@@ -11,6 +11,7 @@
 #include "client/protocol/server_url.h"
 #include "client/system/startup_registration_win.h"
 #include "client/protocol/url_encode.h"
+#include "client/res/artwork_ids.h"
 #include "client/res/resource.h"
 #include "client/session/main_dlg_win.h"
 
@@ -62,7 +63,7 @@ BOOL CtarvoDlg::OnInitDialog() {
   LayOutControls();
   SetClassLongPtrW(Item(IDC_LOGIN_SIGN_IN), GCLP_HCURSOR,
                    reinterpret_cast<LONG_PTR>(LoadCursorW(nullptr, IDC_HAND)));
-  m_background.Load(instance(), 129);
+  m_background.Load(instance(), IDB_LOGIN_BACKGROUND);
   SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, GetWindowLongPtrW(hwnd(), GWL_EXSTYLE) | WS_EX_COMPOSITED);
   m_shape.Apply(hwnd(), 351, 431, 15);
 
@@ -74,25 +75,25 @@ void CtarvoDlg::LayOutControls() {
   for (const auto& p : kLayout) MoveWindow(Item(p.id), p.x, p.y, p.width, p.height, TRUE);
 
   SaveIdCheck.Attach(hwnd(), IDC_LOGIN_SAVE_ID);
-  SaveIdCheck.SetIcons(instance(), 184, 183);
+  SaveIdCheck.SetIcons(instance(), IDI_CHECK_SAVE_ID_ON, IDI_CHECK_SAVE_ID_OFF);
   SaveIdCheck.DrawTransparent(true);
   AutoLoginCheck.Attach(hwnd(), IDC_LOGIN_AUTO_LOGIN);
-  AutoLoginCheck.SetIcons(instance(), 180, 179);
+  AutoLoginCheck.SetIcons(instance(), IDI_CHECK_AUTOLOGIN_ON, IDI_CHECK_AUTOLOGIN_OFF);
   AutoLoginCheck.DrawTransparent(true);
   RunAtStartupCheck.Attach(hwnd(), IDC_LOGIN_RUN_AT_STARTUP);
-  RunAtStartupCheck.SetIcons(instance(), 182, 181);
+  RunAtStartupCheck.SetIcons(instance(), IDI_CHECK_RUN_AT_STARTUP_ON, IDI_CHECK_RUN_AT_STARTUP_OFF);
   RunAtStartupCheck.DrawTransparent(true);
 
   m_btnFindId.Attach(hwnd(), IDC_LOGIN_FIND_ID);
-  m_btnFindId.SetSkinBitmaps(150, 150, 150, 0);
+  m_btnFindId.SetSkinBitmaps(IDB_LOGIN_FIND_ID, IDB_LOGIN_FIND_ID, IDB_LOGIN_FIND_ID, 0);
   m_btnJoin.Attach(hwnd(), IDC_LOGIN_JOIN);
-  m_btnJoin.SetSkinBitmaps(140, 140, 140, 0);
+  m_btnJoin.SetSkinBitmaps(IDB_LOGIN_JOIN, IDB_LOGIN_JOIN, IDB_LOGIN_JOIN, 0);
   m_btnExit.Attach(hwnd(), IDC_LOGIN_EXIT);
-  m_btnExit.SetSkinBitmaps(178, 157, 157, 0);
+  m_btnExit.SetSkinBitmaps(IDB_TITLE_CLOSE, IDB_TITLE_CLOSE_HOVER, IDB_TITLE_CLOSE_HOVER, 0);
   m_btnMinimize.Attach(hwnd(), IDC_LOGIN_MINIMIZE);
-  m_btnMinimize.SetSkinBitmaps(139, 138, 138, 0);
+  m_btnMinimize.SetSkinBitmaps(IDB_TITLE_MINIMIZE, IDB_TITLE_MINIMIZE_HOVER, IDB_TITLE_MINIMIZE_HOVER, 0);
   m_btnSignIn.Attach(hwnd(), IDC_LOGIN_SIGN_IN);
-  m_btnSignIn.SetSkinBitmaps(173, 166, 166, 0);
+  m_btnSignIn.SetSkinBitmaps(IDB_LOGIN_SIGNIN, IDB_LOGIN_SIGNIN_HOVER, IDB_LOGIN_SIGNIN_HOVER, 0);
 
   m_fontFields = CreateFontW(12, 6, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, L"돋움");
   SendDlgItemMessageW(hwnd(), IDC_LOGIN_USER_ID, WM_SETFONT, reinterpret_cast<WPARAM>(m_fontFields), TRUE);

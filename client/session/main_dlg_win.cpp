@@ -12,6 +12,7 @@
 #include "client/protocol/server_url.h"
 #include "client/protocol/url_encode.h"
 #include "client/controls/skin_layout_win.h"
+#include "client/res/artwork_ids.h"
 #include "client/res/resource.h"
 #include "client/session/ras_dialer_win.h"
 #include "client/session/session_view_win.h"
@@ -71,7 +72,7 @@ BOOL main::OnInitDialog() {
   LayOutButtons();
   ShowWindow(Item(IDC_SESSION_EXPAND), SW_HIDE);
   LayOutLabels();
-  m_back.Load(instance(), 141);
+  m_back.Load(instance(), IDB_SESSION_BACKGROUND);
   SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, GetWindowLongPtrW(hwnd(), GWL_EXSTYLE) | WS_EX_COMPOSITED);
   PlaceWebPanes();
 
@@ -123,24 +124,32 @@ void main::SignInConfirm() {
 void main::SkinServiceButton(bool inService) {
   HWND button = Item(IDC_SESSION_SERVICE);
   if (inService) {
-    m_btnService.SetSkinBitmaps(135, 134, 134, 0);
+    m_btnService.SetSkinBitmaps(IDB_SESSION_EXTEND, IDB_SESSION_EXTEND_HOVER, IDB_SESSION_EXTEND_HOVER, 0);
     MoveWindow(button, 188, 173, 118, 22, TRUE);
   } else {
-    m_btnService.SetSkinBitmaps(133, 132, 132, 0);
+    m_btnService.SetSkinBitmaps(IDB_SESSION_APPLY, IDB_SESSION_APPLY_HOVER, IDB_SESSION_APPLY_HOVER, 0);
     MoveWindow(button, 188, 173, 108, 22, TRUE);
   }
 }
 
 void main::LayOutButtons() {
   PlaceSkinButtons(hwnd(), {
-      {&m_btnExit, IDC_SESSION_EXIT, 310, 14, 12, 12, 178, 157, 157, 0},
-      {&m_btnMinimize, IDC_SESSION_MINIMIZE, 293, 14, 12, 12, 139, 138, 138, 0},
-      {&m_btnConnect, IDC_SESSION_CONNECT, 93, 216, 116, 34, 164, 161, 161, 147},
-      {&m_btnDisconnect, IDC_SESSION_DISCONNECT, 213, 216, 116, 34, 154, 162, 162, 167},
-      {&m_btnLogout, IDC_SESSION_LOGOUT, 191, 60, 58, 22, 172, 142, 142, 0},
-      {&m_btnSettings, IDC_SESSION_SETTINGS, 249, 60, 58, 22, 160, 158, 158, 0},
-      {&m_btnExpand, IDC_SESSION_EXPAND, 335, 0, 15, 380, 137, 137, 137, 0},
-      {&m_btnCollapse, IDC_SESSION_COLLAPSE, 335, 0, 15, 380, 148, 148, 148, 0},
+      {&m_btnExit, IDC_SESSION_EXIT, 310, 14, 12, 12, IDB_TITLE_CLOSE, IDB_TITLE_CLOSE_HOVER,
+       IDB_TITLE_CLOSE_HOVER, 0},
+      {&m_btnMinimize, IDC_SESSION_MINIMIZE, 293, 14, 12, 12, IDB_TITLE_MINIMIZE,
+       IDB_TITLE_MINIMIZE_HOVER, IDB_TITLE_MINIMIZE_HOVER, 0},
+      {&m_btnConnect, IDC_SESSION_CONNECT, 93, 216, 116, 34, IDB_SESSION_CONNECT,
+       IDB_SESSION_CONNECT_HOVER, IDB_SESSION_CONNECT_HOVER, IDB_SESSION_CONNECT_DISABLED},
+      {&m_btnDisconnect, IDC_SESSION_DISCONNECT, 213, 216, 116, 34, IDB_SESSION_DISCONNECT,
+       IDB_SESSION_DISCONNECT_HOVER, IDB_SESSION_DISCONNECT_HOVER, IDB_SESSION_DISCONNECT_DISABLED},
+      {&m_btnLogout, IDC_SESSION_LOGOUT, 191, 60, 58, 22, IDB_SESSION_LOGOUT,
+       IDB_SESSION_LOGOUT_HOVER, IDB_SESSION_LOGOUT_HOVER, 0},
+      {&m_btnSettings, IDC_SESSION_SETTINGS, 249, 60, 58, 22, IDB_SESSION_SETTINGS,
+       IDB_SESSION_SETTINGS_HOVER, IDB_SESSION_SETTINGS_HOVER, 0},
+      {&m_btnExpand, IDC_SESSION_EXPAND, 335, 0, 15, 380, IDB_SESSION_EXPAND,
+       IDB_SESSION_EXPAND, IDB_SESSION_EXPAND, 0},
+      {&m_btnCollapse, IDC_SESSION_COLLAPSE, 335, 0, 15, 380, IDB_SESSION_COLLAPSE,
+       IDB_SESSION_COLLAPSE, IDB_SESSION_COLLAPSE, 0},
   });
 }
 

@@ -8,6 +8,7 @@
 #include "client/protocol/credentials_store.h"
 #include "client/system/startup_registration_win.h"
 #include "client/controls/skin_layout_win.h"
+#include "client/res/artwork_ids.h"
 #include "client/res/settings_ids.h"
 #include "client/settings/centre_over_owner.h"
 #include "client/tools/list_dlg_win.h"
@@ -19,7 +20,7 @@ constexpr int kWidth = 336;
 constexpr int kHeight = 316;
 constexpr int kCorner = 15;
 constexpr int kDragAreaHeight = 60;
-constexpr UINT kBackground = 145;
+constexpr UINT kBackground = IDB_SETTINGS_BACKGROUND;
 
 }  // namespace
 
@@ -42,9 +43,11 @@ void config::LayOutControls() {
     UINT setIcon, clearIcon;
   };
   const Toggle toggles[] = {
-      {&SaveIdCheck, IDC_SETTINGS_SAVE_ID, 112, 45, 95, 19, 188, 189},
-      {&AutoLoginCheck, IDC_SETTINGS_AUTO_LOGIN, 112, 75, 90, 19, 190, 185},
-      {&RunAtStartupCheck, IDC_SETTINGS_RUN_AT_STARTUP, 112, 105, 131, 19, 186, 187},
+      {&SaveIdCheck, IDC_SETTINGS_SAVE_ID, 112, 45, 95, 19, IDI_TOGGLE_SAVE_ID_ON, IDI_TOGGLE_SAVE_ID_OFF},
+      {&AutoLoginCheck, IDC_SETTINGS_AUTO_LOGIN, 112, 75, 90, 19, IDI_TOGGLE_AUTOLOGIN_ON,
+       IDI_TOGGLE_AUTOLOGIN_OFF},
+      {&RunAtStartupCheck, IDC_SETTINGS_RUN_AT_STARTUP, 112, 105, 131, 19, IDI_TOGGLE_RUN_AT_STARTUP_ON,
+       IDI_TOGGLE_RUN_AT_STARTUP_OFF},
   };
   for (const auto& t : toggles) {
     t.box->Attach(hwnd(), t.id);
@@ -54,11 +57,16 @@ void config::LayOutControls() {
   }
 
   PlaceSkinButtons(hwnd(), {
-      {&m_btnClose, IDC_SETTINGS_CLOSE, 310, 9, 12, 12, 177, 176, 176},
-      {&m_btnRouter, IDC_SETTINGS_ROUTER, 113, 162, 158, 29, 130, 130, 136},
-      {&m_btnWinControl, IDC_SETTINGS_WIN_CONTROL, 113, 196, 158, 29, 143, 131, 131},
-      {&m_btnOk, IDC_SETTINGS_OK, 92, 268, 71, 27, 163, 152, 152},
-      {&m_btnCancel, IDC_SETTINGS_CANCEL, 170, 268, 71, 27, 156, 146, 146},
+      {&m_btnClose, IDC_SETTINGS_CLOSE, 310, 9, 12, 12, IDB_SETTINGS_CLOSE, IDB_SETTINGS_CLOSE_HOVER,
+       IDB_SETTINGS_CLOSE_HOVER},
+      {&m_btnRouter, IDC_SETTINGS_ROUTER, 113, 162, 158, 29, IDB_SETTINGS_ROUTER, IDB_SETTINGS_ROUTER,
+       IDB_SETTINGS_ROUTER_HOVER},
+      {&m_btnWinControl, IDC_SETTINGS_WIN_CONTROL, 113, 196, 158, 29, IDB_SETTINGS_WINCONTROL,
+       IDB_SETTINGS_WINCONTROL_HOVER, IDB_SETTINGS_WINCONTROL_HOVER},
+      {&m_btnOk, IDC_SETTINGS_OK, 92, 268, 71, 27, IDB_SETTINGS_OK, IDB_SETTINGS_OK_HOVER,
+       IDB_SETTINGS_OK_HOVER},
+      {&m_btnCancel, IDC_SETTINGS_CANCEL, 170, 268, 71, 27, IDB_SETTINGS_CANCEL, IDB_SETTINGS_CANCEL_HOVER,
+       IDB_SETTINGS_CANCEL_HOVER},
   });
 }
 

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "client/controls/skin_layout_win.h"
+#include "client/res/artwork_ids.h"
 #include "client/res/tools_ids.h"
 
 namespace tarvo {
@@ -11,7 +12,7 @@ namespace {
 constexpr int kShapeWidth = 159;
 constexpr int kShapeHeight = 149;
 constexpr int kCorner = 5;
-constexpr UINT kBackground = 165;
+constexpr UINT kBackground = IDB_TOOLS_BACKGROUND;
 // Where the list opens in its owner's client area: its header strip (client
 // y 1) on the settings window's Win-control button at 113, 196.
 constexpr POINT kOverWinControl{113, 195};
@@ -65,12 +66,16 @@ void list::PlaceOverOwnerButton() {
 
 void list::LayOutButtons() {
   PlaceSkinButtons(hwnd(), {
-      {&m_btnHeader, IDC_TOOLS_HEADER, 0, 1, 158, 29, 171, 171, 171},
-      {&m_btnCmd, IDC_TOOLS_CMD, 1, 39, 156, 20, 175, 151, 151},
-      {&m_btnRegedit, IDC_TOOLS_REGEDIT, 1, 59, 156, 20, 159, 155, 155},
-      {&m_btnNetConn, IDC_TOOLS_NETWORK, 1, 79, 156, 20, 153, 169, 169},
-      {&m_btnSecCenter, IDC_TOOLS_SECURITY, 1, 99, 156, 20, 168, 170, 170},
-      {&m_btnServices, IDC_TOOLS_SERVICES, 1, 119, 156, 20, 149, 174, 174},
+      {&m_btnHeader, IDC_TOOLS_HEADER, 0, 1, 158, 29, IDB_TOOLS_HEADER, IDB_TOOLS_HEADER, IDB_TOOLS_HEADER},
+      {&m_btnCmd, IDC_TOOLS_CMD, 1, 39, 156, 20, IDB_TOOLS_CMD, IDB_TOOLS_CMD_HOVER, IDB_TOOLS_CMD_HOVER},
+      {&m_btnRegedit, IDC_TOOLS_REGEDIT, 1, 59, 156, 20, IDB_TOOLS_REGEDIT, IDB_TOOLS_REGEDIT_HOVER,
+       IDB_TOOLS_REGEDIT_HOVER},
+      {&m_btnNetConn, IDC_TOOLS_NETWORK, 1, 79, 156, 20, IDB_TOOLS_NETWORK, IDB_TOOLS_NETWORK_HOVER,
+       IDB_TOOLS_NETWORK_HOVER},
+      {&m_btnSecCenter, IDC_TOOLS_SECURITY, 1, 99, 156, 20, IDB_TOOLS_SECURITY, IDB_TOOLS_SECURITY_HOVER,
+       IDB_TOOLS_SECURITY_HOVER},
+      {&m_btnServices, IDC_TOOLS_SERVICES, 1, 119, 156, 20, IDB_TOOLS_SERVICES, IDB_TOOLS_SERVICES_HOVER,
+       IDB_TOOLS_SERVICES_HOVER},
   });
 }
 
