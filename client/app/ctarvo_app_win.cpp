@@ -1,3 +1,4 @@
+#include "client/base/texts.h"
 #include "client/app/ctarvo_app_win.h"
 
 #include <commctrl.h>
@@ -58,11 +59,11 @@ bool CtarvoApp::VersionCheck() {
     case VersionVerdict::UpToDate:
       return true;
     case VersionVerdict::NoAnswer:
-      ShowAppMessage(nullptr, L"서버와의 통신이 원활하지 않습니다.\n프로그램을 종료합니다.");
+      ShowAppMessage(nullptr, std::wstring(texts::kServerUnreachableAtStart));
       return false;
     case VersionVerdict::UpdateOffered:
     default:
-      if (ShowAppMessage(GetActiveWindow(), L"Tarvo을 최신 버전으로 업데이트 합니다.\n업데이트를 진행하시겠습니까?",
+      if (ShowAppMessage(GetActiveWindow(), std::wstring(texts::kUpdateQuestion),
                          MB_YESNO) == IDYES) {
         update updater(instance_);
         updater.m_bAppMainWindow = true;

@@ -1,3 +1,4 @@
+#include "client/base/texts.h"
 #include "client/browser/web_browser_win.h"
 
 #include <algorithm>
@@ -37,7 +38,9 @@ const ScreenPixelsPerInch& PixelsPerInch() {
   return cached;
 }
 
-void ShowCreationError(const wchar_t* text) { MessageBoxW(nullptr, text, L"Error", MB_ICONERROR); }
+void ShowCreationError(std::wstring_view text) {
+  MessageBoxW(nullptr, std::wstring(text).c_str(), texts::kBrowserErrorTitle.data(), MB_ICONERROR);
+}
 
 }  // namespace
 
@@ -46,7 +49,7 @@ WebBrowser::WebBrowser(HWND parent) : parentWindow(parent) {
   if (FAILED(OleCreate(CLSID_WebBrowser, IID_IOleObject, OLERENDER_DRAW, nullptr, ClientSite(), Storage(),
                        &created)) ||
       created == nullptr) {
-    ShowCreationError(L"Cannot create oleObject CLSID_WebBrowser");
+    ShowCreationError(texts::kBrowserNotCreated);
     return;
   }
   oleObject = static_cast<IOleObject*>(created);
@@ -56,13 +59,13 @@ WebBrowser::WebBrowser(HWND parent) : parentWindow(parent) {
   RECT startRect{-300, -300, 300, 300};
   if (FAILED(
           oleObject->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, ClientSite(), -1, parentWindow, &startRect))) {
-    ShowCreationError(L"oleObject->DoVerb() failed");
+    ShowCreationError(texts::kBrowserNotShown);
     return;
   }
   IWebBrowser2* browser = nullptr;
   if (FAILED(oleObject->QueryInterface(IID_IWebBrowser2, reinterpret_cast<void**>(&browser))) ||
       browser == nullptr) {
-    ShowCreationError(L"oleObject->QueryInterface(&webBrowser2) failed");
+    ShowCreationError(texts::kBrowserNoInterface);
     return;
   }
   webBrowser2 = browser;

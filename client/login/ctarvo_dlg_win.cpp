@@ -1,3 +1,4 @@
+#include "client/base/texts.h"
 #include "client/login/ctarvo_dlg_win.h"
 
 #include <shellapi.h>
@@ -206,12 +207,12 @@ void CtarvoDlg::SignIn() {
   const std::wstring userId = WindowText(Item(IDC_LOGIN_USER_ID));
   const std::wstring password = WindowText(Item(IDC_LOGIN_PASSWORD));
   if (userId.empty()) {
-    ShowAppMessage(hwnd(), L"아이디를 입력해 주세요.");
+    ShowAppMessage(hwnd(), std::wstring(texts::kEnterUserId));
     SetFocus(Item(IDC_LOGIN_USER_ID));
     return;
   }
   if (password.empty()) {
-    ShowAppMessage(hwnd(), L"비밀번호를 입력해 주세요.");
+    ShowAppMessage(hwnd(), std::wstring(texts::kEnterPassword));
     SetFocus(Item(IDC_LOGIN_PASSWORD));
     return;
   }
@@ -219,11 +220,11 @@ void CtarvoDlg::SignIn() {
   std::wstring reply;
   SendServerRequest(reply, MakeServerUrl(L"/tarvo_app/index.php?r=") + EncodeCredentials(userId, password));
   if (reply == L"No") {
-    ShowAppMessage(hwnd(), L"아이디와 비밀번호를 다시 확인해 주세요.");
+    ShowAppMessage(hwnd(), std::wstring(texts::kSignInRejected));
     return;
   }
   if (reply.empty()) {
-    ShowAppMessage(hwnd(), L"서버와의 접속이 원할 하지 않습니다.\n다시 접속해 주시기 바랍니다.");
+    ShowAppMessage(hwnd(), std::wstring(texts::kServerUnreachableAtSignIn));
     return;
   }
 
@@ -240,7 +241,7 @@ void CtarvoDlg::SignIn() {
 }
 
 void CtarvoDlg::ConfirmExit() {
-  if (MessageBoxW(hwnd(), L"Tarvo을 종료하시겠습니까?", L"Tarvo", MB_YESNO) == IDYES) PostQuitToMainWindow();
+  if (MessageBoxW(hwnd(), texts::kExitQuestion.data(), texts::kQuestionTitle.data(), MB_YESNO) == IDYES) PostQuitToMainWindow();
 }
 
 void CtarvoDlg::OpenPage(const wchar_t* path) {

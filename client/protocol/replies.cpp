@@ -41,8 +41,6 @@ int LeadingInt(std::wstring_view text) {
 
 int DaysFromMinutes(std::wstring_view minutes) { return LeadingInt(minutes) / 60 / 24; }
 
-std::wstring DaysLeftText(int days) { return std::to_wstring(days) + L"일"; }
-
 VersionReply ParseVersionReply(std::wstring_view reply) {
   return VersionReply{FieldAt(reply, 0), FieldAt(reply, 1), FieldAt(reply, 2), FieldAt(reply, 3)};
 }

@@ -21,8 +21,6 @@ int LeadingInt(std::wstring_view text);
 
 // Whole days of service in a count of minutes given as text.
 int DaysFromMinutes(std::wstring_view minutes);
-// "%d일".
-std::wstring DaysLeftText(int days);
 
 // Version check: "newest,installer path[,sha256[,signature]]".
 struct VersionReply {

@@ -1,3 +1,4 @@
+#include "client/base/texts.h"
 #include "client/session/connection_controller.h"
 
 #include "client/protocol/replies.h"
@@ -133,7 +134,7 @@ bool ConnectionController::Redial(std::stop_token stop) {
 
 void ConnectionController::ConnectButton() {
   SessionView& view = *ports_.view;
-  view.SetLabel(SessionLabel::Status, L"접속중입니다.");
+  view.SetLabel(SessionLabel::Status, std::wstring(texts::kConnecting));
   std::wstring path(kJoin);
   path += kJoinKey;
   path += L"&rand_code=";
@@ -148,8 +149,8 @@ void ConnectionController::ConnectButton() {
     m_bServiceUnused = 1;
     view.SetLabel(SessionLabel::Status, kBlank, true);
     view.SetLabel(SessionLabel::FixedIp, kBlank, true);
-    view.SetLabel(SessionLabel::Status, L"서비스 미사용", true);
-    view.SetLabel(SessionLabel::Days, L"서비스 미사용");
+    view.SetLabel(SessionLabel::Status, std::wstring(texts::kServiceUnused), true);
+    view.SetLabel(SessionLabel::Days, std::wstring(texts::kServiceUnused));
     return;
   }
   m_bServiceUnused = 0;
@@ -175,7 +176,7 @@ void ConnectionController::DialThread(std::stop_token stop) {
   if (rc != 0) {
     HangUpEffect(stop, [&] {
       m_bConnected = 0;
-      ports_.view->SetLabel(SessionLabel::Status, std::to_wstring(rc) + L" 오류");
+      ports_.view->SetLabel(SessionLabel::Status, texts::DialErrorText(rc));
       ports_.view->EnableButton(SessionButton::Connect, true);
     });
     return;
@@ -259,7 +260,7 @@ void ConnectionController::KeepaliveThread(std::stop_token stop) {
     }
     if (ports_.dialer->GetVpnAddress() == kNoAddress && !ReconnectProcedure(stop)) return;
     // The days come from this cycle's status payload, never from a ping reply.
-    const std::wstring days = DaysLeftText(DaysFromMinutes(*payload));
+    const std::wstring days = texts::DaysLeftText(DaysFromMinutes(*payload));
     if (!Effect(stop, [&] { ports_.view->SetLabel(SessionLabel::Days, days); })) return;
     if (JudgeStatusPayload(*payload) == StatusVerdict::Maintenance) {
       MaintenanceProcedure(stop);
@@ -271,7 +272,7 @@ void ConnectionController::KeepaliveThread(std::stop_token stop) {
 bool ConnectionController::ReconnectProcedure(std::stop_token stop) {
   Clock& clock = *ports_.clock;
   for (bool again = true; again;) {
-    if (!Effect(stop, [this] { ports_.view->SetLabel(SessionLabel::Status, L"재접속중입니다."); })) return false;
+    if (!Effect(stop, [this] { ports_.view->SetLabel(SessionLabel::Status, std::wstring(texts::kReconnecting)); })) return false;
     for (;;) {  // wait until the server answers again
       const std::wstring ping = Request(kPing, stop);
       if (!clock.Pause(stop, SessionTiming::kRetryPause)) return false;
@@ -304,27 +305,27 @@ void ConnectionController::ExpiryProcedure(std::stop_token stop) {
   if (!Effect(stop, [this] {
         ports_.view->EnableButton(SessionButton::Connect, false);
         ports_.view->EnableButton(SessionButton::Disconnect, false);
-        ports_.view->SetLabel(SessionLabel::Days, L"기간만료");
+        ports_.view->SetLabel(SessionLabel::Days, std::wstring(texts::kPeriodOverLabel));
         m_bConnected = 0;
       }))
     return;
   Request(std::wstring(kLeave) + m_strRandCode, stop);
   if (!HangUpEffect(stop)) return;
-  ports_.view->ShowMessage(L"기간이 만료되었습니다.");
+  ports_.view->ShowMessage(std::wstring(texts::kPeriodOver));
 }
 
 void ConnectionController::DuplicateProcedure(std::stop_token stop) {
   if (!Effect(stop, [this] { m_bConnected = 0; })) return;
   Request(std::wstring(kLeave) + m_strRandCode, stop);
   if (!HangUpEffect(stop, [this] { ports_.view->Invalidate(true); })) return;
-  ports_.view->ShowMessage(L"고객님의 ID는 지금 다른 PC에서 접속중 입니다.\n현재 접속된 PC에서 종료됩니다.");
+  ports_.view->ShowMessage(std::wstring(texts::kSignedInElsewhere));
   Effect(stop, [this] { ports_.view->QuitApplication(); });
 }
 
 void ConnectionController::MaintenanceProcedure(std::stop_token stop) {
   if (!HangUpEffect(stop)) return;
   if (!ports_.clock->Pause(stop, SessionTiming::kRedialPause)) return;
-  ports_.view->ShowMessage(L"서버 점검중입니다.\n잠시후에 다시 실행해 주세요.");
+  ports_.view->ShowMessage(std::wstring(texts::kMaintenance));
   Effect(stop, [this] { ports_.view->QuitApplication(); });
 }
 
@@ -364,7 +365,7 @@ void ConnectionController::HangUpThread(std::stop_token stop) {
   }
   Effect(stop, [this] {
     SessionView& view = *ports_.view;
-    view.SetLabel(SessionLabel::Status, L"-");
+    view.SetLabel(SessionLabel::Status, std::wstring(texts::kNoStatus));
     view.EnableButton(SessionButton::Connect, true);
     view.EnableButton(SessionButton::Disconnect, false);
     view.EnableButton(SessionButton::Exit, true);

@@ -1,3 +1,4 @@
+#include "client/base/texts.h"
 #include "client/session/main_dlg_win.h"
 
 #include <shellapi.h>
@@ -96,7 +97,7 @@ void main::SignInConfirm() {
                     MakeServerUrl(L"/tarvo_app/index.php?act=ok&r=") + EncodeCredentials(m_strUserId, m_strPassword));
   const auto confirm = ParseConfirmReply(reply);
   if (!confirm) {
-    ShowAppMessage(hwnd(), L"접속정보가 올바르지 않습니다.");
+    ShowAppMessage(hwnd(), std::wstring(texts::kConfirmationFailed));
     SendMessageW(hwnd(), WM_CLOSE, 0, 0);
     CtarvoDlg login(instance());
     login.RunModal(nullptr);
@@ -110,13 +111,13 @@ void main::SignInConfirm() {
     session.m_bServiceUnused = 1;
     EnableWindow(Item(IDC_SESSION_CONNECT), FALSE);
     EnableWindow(Item(IDC_SESSION_DISCONNECT), FALSE);
-    SetLabelText(m_stcFixedIp, L"서비스 미사용");
-    SetLabelText(m_stcDays, L"0일");
+    SetLabelText(m_stcFixedIp, std::wstring(texts::kServiceUnused));
+    SetLabelText(m_stcDays, texts::DaysLeftText(0));
     SkinServiceButton(false);
     return;
   }
   session.m_bServiceUnused = 0;
-  session.m_strDaysLeft = DaysLeftText(confirm->days);
+  session.m_strDaysLeft = texts::DaysLeftText(confirm->days);
   SetLabelText(m_stcDays, session.m_strDaysLeft);
   SkinServiceButton(true);
 }
@@ -281,7 +282,7 @@ void main::LogoutButton() {
 }
 
 void main::ExitButton() {
-  if (MessageBoxW(hwnd(), L"Tarvo을 종료하시겠습니까?", L"Tarvo", MB_YESNO) != IDYES) return;
+  if (MessageBoxW(hwnd(), texts::kExitQuestion.data(), texts::kQuestionTitle.data(), MB_YESNO) != IDYES) return;
   m_session->LeaveNotice();
   m_session->StartHangUp();
   Sleep(1500);  // lets the hang-up stop the workers and drop the tunnel first

@@ -1,3 +1,4 @@
+#include "client/base/texts.h"
 #include "client/system/adapter_query_win.h"
 
 #include <winsock2.h>
@@ -26,12 +27,12 @@ std::vector<AdapterRecord> ListAdapters() {
   std::vector<AdapterRecord> adapters;
   // Room for one record first; the call says how much a longer list needs.
   auto buffer = std::make_unique<HeapBuffer>(static_cast<ULONG>(sizeof(IP_ADAPTER_INFO)));
-  if (buffer->data == nullptr) MessageBoxW(nullptr, L"Error 1", L"", MB_OK);
+  if (buffer->data == nullptr) MessageBoxW(nullptr, texts::kAdapterListNoMemory.data(), L"", MB_OK);
   ULONG size = buffer->size;
   DWORD rc = GetAdaptersInfo(static_cast<IP_ADAPTER_INFO*>(buffer->data), &size);
   if (rc == ERROR_BUFFER_OVERFLOW) {
     buffer = std::make_unique<HeapBuffer>(size);
-    if (buffer->data == nullptr) MessageBoxW(nullptr, L"Error 2", L"", MB_OK);
+    if (buffer->data == nullptr) MessageBoxW(nullptr, texts::kAdapterListNoMemoryAgain.data(), L"", MB_OK);
     rc = buffer->data ? GetAdaptersInfo(static_cast<IP_ADAPTER_INFO*>(buffer->data), &size) : rc;
   }
   if (rc != NO_ERROR || buffer->data == nullptr) return adapters;

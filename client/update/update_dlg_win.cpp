@@ -1,3 +1,4 @@
+#include "client/base/texts.h"
 #include "client/update/update_dlg_win.h"
 
 #include <commctrl.h>
@@ -79,7 +80,7 @@ update::~update() {
 BOOL update::OnInitDialog() {
   if (m_bAppMainWindow) SetAppMainWindow(hwnd());
   for (const auto& p : kLayout) MoveWindow(Item(p.id), p.x, p.y, p.width, p.height, TRUE);
-  SetDlgItemTextW(hwnd(), IDC_UPDATE_STATUS, L"업데이트 다운로드 중...");
+  SetDlgItemTextW(hwnd(), IDC_UPDATE_STATUS, std::wstring(texts::kUpdateDownloading).c_str());
   SetDlgItemTextW(hwnd(), IDC_UPDATE_PERCENT, L"0 %");
   SendDlgItemMessageW(hwnd(), IDC_UPDATE_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
 

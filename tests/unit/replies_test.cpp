@@ -1,3 +1,4 @@
+#include "client/base/texts.h"
 #include "client/protocol/replies.h"
 
 #include <gtest/gtest.h>
@@ -29,7 +30,7 @@ TEST(DaysLeft, WholeDaysTruncatedTowardZero) {
       {L"43200", L"30일"}, {L"1439", L"0일"}, {L"1440", L"1일"}, {L"2880", L"2일"},
       {L"error", L"0일"},  {L"-1440", L"-1일"}, {L"-1439", L"0일"},
   };
-  for (const auto& c : cases) EXPECT_EQ(DaysLeftText(DaysFromMinutes(c.minutes)), c.text);
+  for (const auto& c : cases) EXPECT_EQ(texts::DaysLeftText(DaysFromMinutes(c.minutes)), c.text);
 }
 
 TEST(VersionReply, FieldsAndVerdict) {
