@@ -241,7 +241,8 @@ void CtarvoDlg::SignIn() {
 }
 
 void CtarvoDlg::ConfirmExit() {
-  if (MessageBoxW(hwnd(), texts::kExitQuestion.data(), texts::kQuestionTitle.data(), MB_YESNO) == IDYES) PostQuitToMainWindow();
+  if (MessageBoxW(hwnd(), texts::kExitQuestion.data(), texts::kQuestionTitle.data(), MB_YESNO) == IDYES)
+    PostQuitToMainWindow();
 }
 
 void CtarvoDlg::OpenPage(const wchar_t* path) {

@@ -272,7 +272,10 @@ void ConnectionController::KeepaliveThread(std::stop_token stop) {
 bool ConnectionController::ReconnectProcedure(std::stop_token stop) {
   Clock& clock = *ports_.clock;
   for (bool again = true; again;) {
-    if (!Effect(stop, [this] { ports_.view->SetLabel(SessionLabel::Status, std::wstring(texts::kReconnecting)); })) return false;
+    const auto reconnecting = [this] {
+      ports_.view->SetLabel(SessionLabel::Status, std::wstring(texts::kReconnecting));
+    };
+    if (!Effect(stop, reconnecting)) return false;
     for (;;) {  // wait until the server answers again
       const std::wstring ping = Request(kPing, stop);
       if (!clock.Pause(stop, SessionTiming::kRetryPause)) return false;

@@ -282,7 +282,8 @@ void main::LogoutButton() {
 }
 
 void main::ExitButton() {
-  if (MessageBoxW(hwnd(), texts::kExitQuestion.data(), texts::kQuestionTitle.data(), MB_YESNO) != IDYES) return;
+  if (MessageBoxW(hwnd(), texts::kExitQuestion.data(), texts::kQuestionTitle.data(), MB_YESNO) != IDYES)
+    return;
   m_session->LeaveNotice();
   m_session->StartHangUp();
   Sleep(1500);  // lets the hang-up stop the workers and drop the tunnel first
