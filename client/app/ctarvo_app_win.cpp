@@ -1,4 +1,3 @@
-#include "client/base/texts.h"
 #include "client/app/ctarvo_app_win.h"
 
 #include <commctrl.h>
@@ -9,12 +8,14 @@
 #include "client/base/app_settings.h"
 #include "client/app/app_window_win.h"
 #include "client/app/phonebook.h"
+#include "client/base/texts.h"
 #include "client/update/update_dlg_win.h"
 #include "client/login/ctarvo_dlg_win.h"
 #include "client/protocol/credentials_store.h"
 #include "client/protocol/http_transport_win.h"
 #include "client/protocol/replies.h"
 #include "client/protocol/server_url.h"
+#include "client/protocol/service_requests.h"
 #include "client/session/main_dlg_win.h"
 #include "common/liveness/liveness_region_win.h"
 #include "common/liveness/liveness_tokens.h"
@@ -52,9 +53,8 @@ bool CtarvoApp::InitInstance() {
 }
 
 bool CtarvoApp::VersionCheck() {
-  std::wstring reply;
-  SendServerRequest(reply, MakeServerUrl(L"/tarvo_app/index.php?v=q7d4x2m"));
-  const VersionReply version = ParseVersionReply(reply);
+  WinInetTransport http;
+  const VersionReply version = service::AskVersion(http);
   switch (JudgeVersion(version, AppVersion)) {
     case VersionVerdict::UpToDate:
       return true;

@@ -1,9 +1,9 @@
-#include "client/base/texts.h"
 #include "client/browser/web_browser_win.h"
 
 #include <algorithm>
 #include <iterator>
 
+#include "client/base/texts.h"
 #include "client/browser/himetric.h"
 #include "client/browser/site_answers.h"
 

@@ -1,4 +1,3 @@
-#include "client/base/texts.h"
 #include "client/login/ctarvo_dlg_win.h"
 
 #include <shellapi.h>
@@ -6,12 +5,14 @@
 
 #include "client/base/app_settings.h"
 #include "client/app/app_window_win.h"
+#include "client/base/texts.h"
 #include "client/protocol/credentials_store.h"
 #include "client/protocol/http_transport_win.h"
 #include "client/protocol/replies.h"
 #include "client/protocol/server_url.h"
 #include "client/system/startup_registration_win.h"
 #include "client/protocol/url_encode.h"
+#include "client/protocol/service_requests.h"
 #include "client/res/artwork_ids.h"
 #include "client/res/resource.h"
 #include "client/session/main_dlg_win.h"
@@ -128,10 +129,10 @@ bool CtarvoDlg::OnCommand(WORD id, WORD /*code*/, HWND /*control*/) {
       SignIn();
       return true;
     case IDC_LOGIN_FIND_ID:
-      OpenPage(L"/?page=find_id");
+      OpenPage(service::kFindIdPage);
       return true;
     case IDC_LOGIN_JOIN:
-      OpenPage(L"/?page=join");
+      OpenPage(service::kJoinPage);
       return true;
     case IDOK:      // Enter and Escape are handled by the key filter; the
     case IDCANCEL:  // dialog manager's own OK and cancel do nothing here.
@@ -217,15 +218,16 @@ void CtarvoDlg::SignIn() {
     return;
   }
 
-  std::wstring reply;
-  SendServerRequest(reply, MakeServerUrl(L"/tarvo_app/index.php?r=") + EncodeCredentials(userId, password));
-  if (reply == L"No") {
-    ShowAppMessage(hwnd(), std::wstring(texts::kSignInRejected));
-    return;
-  }
-  if (reply.empty()) {
-    ShowAppMessage(hwnd(), std::wstring(texts::kServerUnreachableAtSignIn));
-    return;
+  WinInetTransport http;
+  switch (service::SignIn(http, userId, password)) {
+    case service::SignInOutcome::Rejected:
+      ShowAppMessage(hwnd(), std::wstring(texts::kSignInRejected));
+      return;
+    case service::SignInOutcome::NoAnswer:
+      ShowAppMessage(hwnd(), std::wstring(texts::kServerUnreachableAtSignIn));
+      return;
+    case service::SignInOutcome::Accepted:
+      break;
   }
 
   RunKeyRegistration run;
@@ -245,7 +247,7 @@ void CtarvoDlg::ConfirmExit() {
     PostQuitToMainWindow();
 }
 
-void CtarvoDlg::OpenPage(const wchar_t* path) {
+void CtarvoDlg::OpenPage(std::wstring_view path) {
   ShellExecuteW(nullptr, L"open", MakeServerUrl(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 

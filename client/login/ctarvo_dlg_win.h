@@ -32,7 +32,7 @@ class CtarvoDlg : public Dialog {
   void RestorePreferences();
   void SignIn();
   void ConfirmExit();
-  void OpenPage(const wchar_t* path);
+  void OpenPage(std::wstring_view path);
   bool IsField(HWND window) const;
 
   HICON m_hIcon;

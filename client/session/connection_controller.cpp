@@ -1,17 +1,12 @@
-#include "client/base/texts.h"
 #include "client/session/connection_controller.h"
 
+#include "client/base/texts.h"
 #include "client/protocol/replies.h"
 #include "client/protocol/server_url.h"
+#include "client/protocol/service_requests.h"
 
 namespace tarvo {
 namespace {
-
-constexpr std::wstring_view kPing = L"/tarvo_plus/ping.php";
-constexpr std::wstring_view kStatus = L"/tarvo_app/index.php?rand_code=";
-constexpr std::wstring_view kLeave = L"/tarvo_app/index.php?key=ESC&rand_code=";
-constexpr std::wstring_view kLeaveNotice = L"/tarvo_plus/ping.php?key=ESC&rand_code=";
-constexpr std::wstring_view kJoin = L"/tarvo_app/join.php?k=";
 
 const std::wstring kNoAddress = L"-";
 const std::wstring kBlank(27, L' ');
@@ -135,11 +130,7 @@ bool ConnectionController::Redial(std::stop_token stop) {
 void ConnectionController::ConnectButton() {
   SessionView& view = *ports_.view;
   view.SetLabel(SessionLabel::Status, std::wstring(texts::kConnecting));
-  std::wstring path(kJoin);
-  path += kJoinKey;
-  path += L"&rand_code=";
-  path += m_strRandCode;
-  const std::wstring reply = Request(path, {});
+  const std::wstring reply = Request(service::JoinPath(m_strRandCode), {});
   ports_.clock->Pause({}, SessionTiming::kAfterJoinRequest);
   view.EnableButton(SessionButton::Connect, false);
   view.EnableButton(SessionButton::Disconnect, false);
@@ -164,7 +155,7 @@ void ConnectionController::ConnectButton() {
   StartWorker(m_pDialThread, &ConnectionController::DialThread);
 }
 
-void ConnectionController::LeaveNotice() { Request(std::wstring(kLeaveNotice) + m_strRandCode, {}); }
+void ConnectionController::LeaveNotice() { Request(service::LeaveNoticePath(m_strRandCode), {}); }
 
 void ConnectionController::StartHangUp() { StartWorker(m_pHangUpThread, &ConnectionController::HangUpThread); }
 
@@ -208,7 +199,7 @@ bool ConnectionController::WaitForAddress(std::stop_token stop) {
 bool ConnectionController::ConfirmTunnel(std::stop_token stop) {
   for (;;) {
     if (!WaitForAddress(stop)) return false;
-    const std::wstring ping = Request(kPing, stop);
+    const std::wstring ping = Request(service::PingPath(), stop);
     if (stop.stop_requested()) return false;
     if (ping == L"0") return true;
     if (!Redial(stop)) return false;
@@ -228,7 +219,7 @@ void ConnectionController::KeepaliveThread(std::stop_token stop) {
   if (!clock.Pause(stop, SessionTiming::kStartPause)) return;
   if (!ConfirmTunnel(stop) || !ShowAddress(stop)) return;
 
-  const std::wstring statusPath = std::wstring(kStatus) + m_strRandCode;
+  const std::wstring statusPath = service::StatusPath(m_strRandCode);
   for (;;) {
     if (m_bConnected != 1) return;
     std::optional<std::wstring> payload = StatusPayload(Request(statusPath, stop));
@@ -277,14 +268,14 @@ bool ConnectionController::ReconnectProcedure(std::stop_token stop) {
     };
     if (!Effect(stop, reconnecting)) return false;
     for (;;) {  // wait until the server answers again
-      const std::wstring ping = Request(kPing, stop);
+      const std::wstring ping = Request(service::PingPath(), stop);
       if (!clock.Pause(stop, SessionTiming::kRetryPause)) return false;
       if (ping == L"0") break;
     }
     if (!Redial(stop)) return false;
     if (!WaitForAddress(stop)) return false;
 
-    const std::wstring ping = Request(kPing, stop);
+    const std::wstring ping = Request(service::PingPath(), stop);
     if (stop.stop_requested()) return false;
     if (ping == L"0") {
       again = false;
@@ -312,14 +303,14 @@ void ConnectionController::ExpiryProcedure(std::stop_token stop) {
         m_bConnected = 0;
       }))
     return;
-  Request(std::wstring(kLeave) + m_strRandCode, stop);
+  Request(service::LeavePath(m_strRandCode), stop);
   if (!HangUpEffect(stop)) return;
   ports_.view->ShowMessage(std::wstring(texts::kPeriodOver));
 }
 
 void ConnectionController::DuplicateProcedure(std::stop_token stop) {
   if (!Effect(stop, [this] { m_bConnected = 0; })) return;
-  Request(std::wstring(kLeave) + m_strRandCode, stop);
+  Request(service::LeavePath(m_strRandCode), stop);
   if (!HangUpEffect(stop, [this] { ports_.view->Invalidate(true); })) return;
   ports_.view->ShowMessage(std::wstring(texts::kSignedInElsewhere));
   Effect(stop, [this] { ports_.view->QuitApplication(); });

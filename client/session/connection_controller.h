@@ -61,9 +61,6 @@ struct SessionTiming {
   static constexpr int kAddressLossPauses = 3;
 };
 
-// The one-letter key of the join request.
-inline constexpr std::wstring_view kJoinKey = L"w";
-
 class ConnectionController : public SessionState, public std::enable_shared_from_this<ConnectionController> {
  public:
   explicit ConnectionController(SessionPorts ports);

@@ -1,4 +1,3 @@
-#include "client/base/texts.h"
 #include "client/session/main_dlg_win.h"
 
 #include <shellapi.h>
@@ -6,12 +5,14 @@
 
 #include "client/base/app_settings.h"
 #include "client/app/app_window_win.h"
+#include "client/base/texts.h"
 #include "client/browser/web_browser_win.h"
 #include "client/login/ctarvo_dlg_win.h"
 #include "client/protocol/http_transport_win.h"
 #include "client/protocol/replies.h"
 #include "client/protocol/server_url.h"
 #include "client/protocol/url_encode.h"
+#include "client/protocol/service_requests.h"
 #include "client/controls/skin_layout_win.h"
 #include "client/res/artwork_ids.h"
 #include "client/res/resource.h"
@@ -32,7 +33,6 @@ constexpr COLORREF kOrange = RGB(251, 106, 0);
 constexpr COLORREF kTeal = RGB(0, 169, 157);
 
 // The one-letter key of the service's account page.
-constexpr const wchar_t* kAccountPageKey = L"w";
 
 }  // namespace
 
@@ -92,10 +92,8 @@ BOOL main::OnInitDialog() {
 }
 
 void main::SignInConfirm() {
-  std::wstring reply;
-  SendServerRequest(reply,
-                    MakeServerUrl(L"/tarvo_app/index.php?act=ok&r=") + EncodeCredentials(m_strUserId, m_strPassword));
-  const auto confirm = ParseConfirmReply(reply);
+  WinInetTransport http;
+  const auto confirm = service::ConfirmSignIn(http, m_strUserId, m_strPassword);
   if (!confirm) {
     ShowAppMessage(hwnd(), std::wstring(texts::kConfirmationFailed));
     SendMessageW(hwnd(), WM_CLOSE, 0, 0);
@@ -171,16 +169,16 @@ void main::PlaceWebPanes() {
   const struct {
     CExplorer1* pane;
     int id, x, y, width, height;
-    const wchar_t* page;
+    std::wstring_view page;
   } panes[] = {
-      {&m_browserNotice, IDC_SESSION_NOTICE, 367, 17, 301, 346, L"/tarvo_plus/notice.php"},
-      {&m_browserBanner, IDC_SESSION_BANNER, 8, 263, 319, 109, L"/tarvo_plus/banner.php"},
+      {&m_browserNotice, IDC_SESSION_NOTICE, 367, 17, 301, 346, service::kNoticePage},
+      {&m_browserBanner, IDC_SESSION_BANNER, 8, 263, 319, 109, service::kBannerPage},
   };
   for (const auto& p : panes) {
     p.pane->Attach(hwnd(), p.id);
     p.pane->Place(p.x, p.y, p.width, p.height);
     auto* host = new WebBrowser(p.pane->hwnd());
-    host->Navigate(ServerBaseUrl() + p.page);
+    host->Navigate(MakeServerUrl(p.page));
     host->SetRect(p.pane->ClientRect());
     m_browserHosts.push_back(host);
   }
@@ -245,10 +243,7 @@ void main::CollapseButton() {
 }
 
 void main::ServiceButton() {
-  // The id and the password are percent-encoded so that a "&" or "#" in them
-  // cannot cut the address or add a parameter.
-  std::wstring url = ServerBaseUrl() + L"/bbs/login_check.php?mb_id=" + UrlEncodeAnsi(m_strUserId) +
-                     L"&mb_password=" + UrlEncodeAnsi(m_strPassword) + L"&appKey=" + kAccountPageKey;
+  const std::wstring url = service::AccountPageUrl(m_strUserId, m_strPassword);
   ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOW);
 }
 

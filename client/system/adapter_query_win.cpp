@@ -1,4 +1,3 @@
-#include "client/base/texts.h"
 #include "client/system/adapter_query_win.h"
 
 #include <winsock2.h>
@@ -7,6 +6,7 @@
 
 #include <memory>
 
+#include "client/base/texts.h"
 #include "client/system/ansi_codepage.h"
 
 namespace tarvo {

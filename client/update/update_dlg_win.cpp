@@ -1,4 +1,3 @@
-#include "client/base/texts.h"
 #include "client/update/update_dlg_win.h"
 
 #include <commctrl.h>
@@ -9,6 +8,7 @@
 #include "client/base/app_settings.h"
 #include "client/app/app_window_win.h"
 #include "client/base/test_hooks.h"
+#include "client/base/texts.h"
 #include "client/update/download_progress.h"
 #include "client/update/installer_download_win.h"
 #include "client/res/resource.h"

@@ -1,10 +1,10 @@
-#include "client/base/texts.h"
 #include "client/protocol/replies.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 
+#include "client/base/texts.h"
 #include "client/protocol/scramble.h"
 
 namespace tarvo {

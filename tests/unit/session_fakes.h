@@ -15,6 +15,7 @@
 
 #include "client/protocol/http_transport.h"
 #include "client/session/session_ports.h"
+#include "client/protocol/service_requests.h"
 
 namespace tarvo::testing {
 
@@ -75,18 +76,7 @@ class FakeTransport : public HttpTransport {
  public:
   explicit FakeTransport(EventLog& log) : log_(log) {}
 
-  static std::wstring NameOf(std::wstring_view url) {
-    const struct {
-      std::wstring_view needle, name;
-    } kinds[] = {
-        {L"/tarvo_plus/ping.php?key=ESC", L"leave-notice"}, {L"/tarvo_plus/ping.php", L"ping"},
-        {L"index.php?key=ESC", L"leave"},                    {L"index.php?rand_code=", L"status"},
-        {L"join.php", L"join"},
-    };
-    for (const auto& k : kinds)
-      if (url.find(k.needle) != std::wstring_view::npos) return std::wstring(k.name);
-    return L"other";
-  }
+  static std::wstring NameOf(std::wstring_view url) { return std::wstring(service::RequestName(url)); }
 
   void Script(const std::wstring& name, std::vector<std::wstring> replies) {
     std::lock_guard lock(mutex_);
