@@ -22,7 +22,7 @@ namespace {
 
 constexpr COLORREF kFieldText = RGB(57, 70, 78);
 constexpr COLORREF kFieldBack = RGB(244, 244, 244);
-constexpr int kDragAreaHeight = 40;
+constexpr Skin kSkin{IDB_LOGIN_BACKGROUND, /*corner=*/15, /*dragHeight=*/40, /*ignoredKeys=*/nullptr};
 
 struct Placement {
   int id, x, y, width, height;
@@ -45,7 +45,7 @@ std::wstring WindowText(HWND window) {
 }  // namespace
 
 CtarvoDlg::CtarvoDlg(HINSTANCE instance)
-    : Dialog(instance, IDD_LOGIN), m_hIcon(LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
+    : SkinnedDialog(instance, IDD_LOGIN, kSkin), m_hIcon(LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
 
 CtarvoDlg::~CtarvoDlg() {
   m_pSession.reset();
@@ -65,9 +65,8 @@ BOOL CtarvoDlg::OnInitDialog() {
   LayOutControls();
   SetClassLongPtrW(Item(IDC_LOGIN_SIGN_IN), GCLP_HCURSOR,
                    reinterpret_cast<LONG_PTR>(LoadCursorW(nullptr, IDC_HAND)));
-  m_background.Load(instance(), IDB_LOGIN_BACKGROUND);
-  SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, GetWindowLongPtrW(hwnd(), GWL_EXSTYLE) | WS_EX_COMPOSITED);
-  m_shape.Apply(hwnd(), 351, 431, 15);
+  ApplySkin();
+  SetMinimizedIcon(m_hIcon);
 
   RestorePreferences();
   return FALSE;  // the user id field has the focus
@@ -142,19 +141,8 @@ bool CtarvoDlg::OnCommand(WORD id, WORD /*code*/, HWND /*control*/) {
   }
 }
 
-bool CtarvoDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+bool CtarvoDlg::OnWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
   switch (msg) {
-    case WM_ERASEBKGND:
-      m_background.Paint(reinterpret_cast<HDC>(wParam));
-      m_shape.Apply(hwnd(), 351, 431, 15);
-      result = TRUE;
-      return true;
-    case WM_SIZE:
-      m_shape.Apply(hwnd(), 351, 431, 15);
-      return false;
-    case WM_LBUTTONDOWN:
-      DragByTitleArea(hwnd(), lParam, kDragAreaHeight);
-      return false;
     case WM_CTLCOLOREDIT: {
       auto dc = reinterpret_cast<HDC>(wParam);
       SetTextColor(dc, kFieldText);
@@ -172,9 +160,6 @@ bool CtarvoDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& resul
       result = reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH));
       return true;
     }
-    case WM_QUERYDRAGICON:
-      result = reinterpret_cast<INT_PTR>(m_hIcon);
-      return true;
     default:
       return false;
   }
@@ -184,7 +169,7 @@ bool CtarvoDlg::IsField(HWND window) const {
   return window == Item(IDC_LOGIN_USER_ID) || window == Item(IDC_LOGIN_PASSWORD);
 }
 
-bool CtarvoDlg::PreTranslateMessage(MSG& msg) {
+bool CtarvoDlg::OnPreTranslate(MSG& msg) {
   if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN) {
     SignIn();
     return true;

@@ -6,14 +6,13 @@
 
 #include "client/controls/icon_button_win.h"
 #include "client/controls/skin_button_win.h"
-#include "common/window/bitmap_background_win.h"
-#include "common/window/dialog_win.h"
+#include "common/window/skinned_dialog_win.h"
 
 namespace tarvo {
 
 class main;
 
-class CtarvoDlg : public Dialog {
+class CtarvoDlg : public SkinnedDialog {
  public:
   explicit CtarvoDlg(HINSTANCE instance);
   ~CtarvoDlg() override;
@@ -24,8 +23,8 @@ class CtarvoDlg : public Dialog {
  protected:
   BOOL OnInitDialog() override;
   bool OnCommand(WORD id, WORD code, HWND control) override;
-  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
-  bool PreTranslateMessage(MSG& msg) override;
+  bool OnWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+  bool OnPreTranslate(MSG& msg) override;
 
  private:
   void LayOutControls();
@@ -38,8 +37,6 @@ class CtarvoDlg : public Dialog {
   HICON m_hIcon;
   HFONT m_fontFields = nullptr;
   HBRUSH m_brushFields = nullptr;
-  BitmapBackground m_background;
-  RoundedShape m_shape;
 
   CSkinButton m_btnMinimize;
   CSkinButton m_btnExit;

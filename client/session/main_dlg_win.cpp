@@ -27,7 +27,7 @@ namespace {
 constexpr int kWideWidth = 686;
 constexpr int kNarrowWidth = 351;
 constexpr int kHeight = 381;
-constexpr int kDragAreaHeight = 60;
+constexpr Skin kSkin{IDB_SESSION_BACKGROUND, /*corner=*/15, /*dragHeight=*/60, IsIgnoredDialogKey};
 constexpr COLORREF kGrey = RGB(102, 102, 102);
 constexpr COLORREF kOrange = RGB(251, 106, 0);
 constexpr COLORREF kTeal = RGB(0, 169, 157);
@@ -37,7 +37,7 @@ constexpr COLORREF kTeal = RGB(0, 169, 157);
 }  // namespace
 
 main::main(HINSTANCE instance)
-    : Dialog(instance, IDD_SESSION), m_hIcon(LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
+    : SkinnedDialog(instance, IDD_SESSION, kSkin), m_hIcon(LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
 
 main::~main() {
   // The workers are stopped, not waited for: none of them changes anything
@@ -73,8 +73,7 @@ BOOL main::OnInitDialog() {
   LayOutButtons();
   ShowWindow(Item(IDC_SESSION_EXPAND), SW_HIDE);
   LayOutLabels();
-  m_back.Load(instance(), IDB_SESSION_BACKGROUND);
-  SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, GetWindowLongPtrW(hwnd(), GWL_EXSTYLE) | WS_EX_COMPOSITED);
+  ApplySkin();
   PlaceWebPanes();
 
   SetWindowPos(hwnd(), nullptr, 0, 0, kWideWidth, kHeight, SWP_NOOWNERZORDER);
@@ -189,12 +188,6 @@ void main::CloseWebPanes() {
   m_browserHosts.clear();
 }
 
-void main::ApplyShape() {
-  RECT rc;
-  GetWindowRect(hwnd(), &rc);
-  m_shape.Apply(hwnd(), rc.right - rc.left, kHeight, 15);
-}
-
 bool main::OnCommand(WORD id, WORD /*code*/, HWND /*control*/) {
   switch (id) {
     case IDC_SESSION_MINIMIZE:
@@ -238,7 +231,6 @@ void main::ExpandButton() {
 void main::CollapseButton() {
   ShowWindow(Item(IDC_SESSION_EXPAND), SW_SHOW);
   ShowWindow(Item(IDC_SESSION_COLLAPSE), SW_HIDE);
-  m_shape.Apply(hwnd(), kNarrowWidth, kHeight, 15);
   SetWindowPos(hwnd(), nullptr, 0, 0, kNarrowWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
 }
 
@@ -292,25 +284,14 @@ void main::OnCancel() {
     EndModal(IDCANCEL);
 }
 
-bool main::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+bool main::OnWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
   switch (msg) {
-    case WM_ERASEBKGND:
-      m_back.Paint(reinterpret_cast<HDC>(wParam));
-      ApplyShape();
-      result = TRUE;
-      return true;
-    case WM_SIZE:
-      ApplyShape();
-      return false;
     case WM_DESTROY:
       CloseWebPanes();  // while their windows still exist
       return false;
     case WM_SESSION_UPDATE:  // its parameters carry nothing
       m_updates->RunPending();
       return true;
-    case WM_LBUTTONDOWN:
-      DragByTitleArea(hwnd(), lParam, kDragAreaHeight);
-      return false;
     case WM_CTLCOLORSTATIC: {
       const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
       if (id < IDC_SESSION_USER_ID || id > IDC_SESSION_DAYS) return false;
@@ -327,7 +308,5 @@ bool main::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
       return false;
   }
 }
-
-bool main::PreTranslateMessage(MSG& msg) { return IsIgnoredDialogKey(msg); }
 
 }  // namespace tarvo

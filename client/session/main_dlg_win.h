@@ -10,12 +10,11 @@
 #include "client/controls/skin_button_win.h"
 #include "client/session/connection_controller.h"
 #include "client/session/session_view_win.h"
-#include "common/window/bitmap_background_win.h"
-#include "common/window/dialog_win.h"
+#include "common/window/skinned_dialog_win.h"
 
 namespace tarvo {
 
-class main : public Dialog {
+class main : public SkinnedDialog {
  public:
   explicit main(HINSTANCE instance);
   ~main() override;
@@ -34,8 +33,7 @@ class main : public Dialog {
  protected:
   BOOL OnInitDialog() override;
   bool OnCommand(WORD id, WORD code, HWND control) override;
-  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
-  bool PreTranslateMessage(MSG& msg) override;
+  bool OnWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
   void OnCancel() override;
 
  private:
@@ -53,12 +51,9 @@ class main : public Dialog {
   void LogoutButton();
   void ExitButton();
   void DisableSessionButtons();
-  void ApplyShape();
 
   HICON m_hIcon;
   HFONT m_fontLabels = nullptr;
-  BitmapBackground m_back;
-  RoundedShape m_shape;
   bool m_bModeless = false;
 
   CSkinButton m_btnMinimize;

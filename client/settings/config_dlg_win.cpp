@@ -18,17 +18,16 @@ namespace {
 
 constexpr int kWidth = 336;
 constexpr int kHeight = 316;
-constexpr int kCorner = 15;
-constexpr int kDragAreaHeight = 60;
-constexpr UINT kBackground = IDB_SETTINGS_BACKGROUND;
+// Escape, Alt+F4, Enter and Space do nothing here: the window closes only by
+// its buttons.
+constexpr Skin kSkin{IDB_SETTINGS_BACKGROUND, /*corner=*/15, /*dragHeight=*/60, IsIgnoredDialogKey};
 
 }  // namespace
 
-config::config(HINSTANCE instance) : Dialog(instance, IDD_SETTINGS) {}
+config::config(HINSTANCE instance) : SkinnedDialog(instance, IDD_SETTINGS, kSkin) {}
 
 BOOL config::OnInitDialog() {
-  SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, GetWindowLongPtrW(hwnd(), GWL_EXSTYLE) | WS_EX_COMPOSITED);
-  m_back.Load(instance(), kBackground);
+  ApplySkin();
   LayOutControls();
   ShowSavedPreferences();
   // The size change centres the window over its owner (WM_SIZE).
@@ -133,26 +132,9 @@ void config::SaveSettings() {
   EndModal(IDOK);
 }
 
-bool config::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
-  switch (msg) {
-    case WM_ERASEBKGND:
-      m_back.Paint(reinterpret_cast<HDC>(wParam));
-      m_shape.Apply(hwnd(), kWidth, kHeight, kCorner);
-      result = TRUE;
-      return true;
-    case WM_SIZE:
-      CentreOverOwner();
-      return false;
-    case WM_LBUTTONDOWN:
-      DragByTitleArea(hwnd(), lParam, kDragAreaHeight);
-      return false;
-    default:
-      return false;
-  }
+bool config::OnWindowMessage(UINT msg, WPARAM /*wParam*/, LPARAM /*lParam*/, INT_PTR& /*result*/) {
+  if (msg == WM_SIZE) CentreOverOwner();
+  return false;
 }
-
-// Escape, Alt+F4, Enter and Space do nothing here: the window closes only by
-// its buttons.
-bool config::PreTranslateMessage(MSG& msg) { return IsIgnoredDialogKey(msg); }
 
 }  // namespace tarvo

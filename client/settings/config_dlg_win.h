@@ -6,12 +6,11 @@
 
 #include "client/controls/icon_button_win.h"
 #include "client/controls/skin_button_win.h"
-#include "common/window/bitmap_background_win.h"
-#include "common/window/dialog_win.h"
+#include "common/window/skinned_dialog_win.h"
 
 namespace tarvo {
 
-class config : public Dialog {
+class config : public SkinnedDialog {
  public:
   explicit config(HINSTANCE instance);
 
@@ -22,8 +21,7 @@ class config : public Dialog {
  protected:
   BOOL OnInitDialog() override;
   bool OnCommand(WORD id, WORD code, HWND control) override;
-  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
-  bool PreTranslateMessage(MSG& msg) override;
+  bool OnWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
  private:
   void LayOutControls();
@@ -41,8 +39,6 @@ class config : public Dialog {
   CIconButton SaveIdCheck;
   CIconButton AutoLoginCheck;
   CIconButton RunAtStartupCheck;
-  BitmapBackground m_back;
-  RoundedShape m_shape;
 };
 
 }  // namespace tarvo

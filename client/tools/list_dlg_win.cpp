@@ -9,10 +9,7 @@
 namespace tarvo {
 namespace {
 
-constexpr int kShapeWidth = 159;
-constexpr int kShapeHeight = 149;
-constexpr int kCorner = 5;
-constexpr UINT kBackground = IDB_TOOLS_BACKGROUND;
+constexpr Skin kSkin{IDB_TOOLS_BACKGROUND, /*corner=*/5, /*dragHeight=*/0, /*ignoredKeys=*/nullptr};
 // Where the list opens in its owner's client area: its header strip (client
 // y 1) on the settings window's Win-control button at 113, 196.
 constexpr POINT kOverWinControl{113, 195};
@@ -44,10 +41,10 @@ void StartTool(const Tool& tool) {
 
 }  // namespace
 
-list::list(HINSTANCE instance) : Dialog(instance, IDD_TOOLS) {}
+list::list(HINSTANCE instance) : SkinnedDialog(instance, IDD_TOOLS, kSkin) {}
 
 BOOL list::OnInitDialog() {
-  m_back.Load(instance(), kBackground);
+  ApplySkin();
   LayOutButtons();
   PlaceOverOwnerButton();
   return TRUE;
@@ -93,7 +90,7 @@ bool list::OnCommand(WORD id, WORD /*code*/, HWND /*control*/) {
   return false;
 }
 
-bool list::OnMessage(UINT msg, WPARAM wParam, LPARAM /*lParam*/, INT_PTR& result) {
+bool list::OnWindowMessage(UINT msg, WPARAM wParam, LPARAM /*lParam*/, INT_PTR& result) {
   switch (msg) {
     case WM_NCACTIVATE:
       // Losing activation (another program, a click outside) dismisses the list.
@@ -102,14 +99,6 @@ bool list::OnMessage(UINT msg, WPARAM wParam, LPARAM /*lParam*/, INT_PTR& result
       SetWindowLongPtrW(hwnd(), DWLP_MSGRESULT, 0);
       result = TRUE;
       return true;
-    case WM_ERASEBKGND:
-      m_back.Paint(reinterpret_cast<HDC>(wParam));
-      m_shape.Apply(hwnd(), kShapeWidth, kShapeHeight, kCorner);
-      result = TRUE;
-      return true;
-    case WM_SIZE:
-      m_shape.Apply(hwnd(), kShapeWidth, kShapeHeight, kCorner);
-      return false;
     default:
       return false;
   }

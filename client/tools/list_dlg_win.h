@@ -4,26 +4,23 @@
 // tool and closes; it also closes as soon as it loses activation.
 
 #include "client/controls/skin_button_win.h"
-#include "common/window/bitmap_background_win.h"
-#include "common/window/dialog_win.h"
+#include "common/window/skinned_dialog_win.h"
 
 namespace tarvo {
 
-class list : public Dialog {
+class list : public SkinnedDialog {
  public:
   explicit list(HINSTANCE instance);
 
  protected:
   BOOL OnInitDialog() override;
   bool OnCommand(WORD id, WORD code, HWND control) override;
-  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+  bool OnWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
  private:
   void LayOutButtons();
   void PlaceOverOwnerButton();
 
-  BitmapBackground m_back;
-  RoundedShape m_shape;
   CSkinButton m_btnHeader;
   CSkinButton m_btnCmd;
   CSkinButton m_btnRegedit;
