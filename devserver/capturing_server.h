@@ -10,12 +10,22 @@
 #include <atomic>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "devserver/connection_pool.h"
 #include "devserver/connection_stream.h"
 #include "devserver/endpoint.h"
 #include "devserver/listener_limits.h"
+
+// The listener takes over cpp-httplib's connection loop: it overrides the
+// protected process_and_close_socket and calls process_request and
+// keep_alive_max_count_, which are the library's inside, not its interface,
+// because the public API neither hands out the raw request head nor lets a
+// fault cut a reply short. Checked against the 0.11 series (Debian bookworm's).
+static_assert(std::string_view(CPPHTTPLIB_VERSION).starts_with("0.11."),
+              "CapturingServer relies on cpp-httplib 0.11's protected connection loop: check it against this "
+              "version");
 
 namespace tarvo::devserver {
 
