@@ -1,5 +1,7 @@
 #include "client/protocol/http_transport.h"
 
+#include <limits>
+
 namespace tarvo {
 
 std::wstring RequestTarget(std::wstring_view url, std::wstring_view host) {
@@ -23,6 +25,20 @@ std::wstring RequestTarget(std::wstring_view url, std::wstring_view host) {
       target += c;
   }
   return target;
+}
+
+std::optional<std::uint32_t> ParseContentLength(std::wstring_view text) {
+  const auto first = text.find_first_not_of(L" \t");
+  if (first == std::wstring_view::npos) return std::nullopt;
+  text.remove_prefix(first);
+  text.remove_suffix(text.size() - (text.find_last_not_of(L" \t") + 1));
+  std::uint64_t value = 0;
+  for (wchar_t c : text) {
+    if (c < L'0' || c > L'9') return std::nullopt;
+    value = value * 10 + static_cast<std::uint64_t>(c - L'0');
+    if (value > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
+  }
+  return static_cast<std::uint32_t>(value);
 }
 
 }  // namespace tarvo

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <stop_token>
 #include <string>
 #include <string_view>
@@ -35,6 +36,10 @@ inline constexpr std::wstring_view kRequestHeaders =
 // URL names one), exactly as written: escapes are not touched. Only a
 // backslash is sent as "%5c", because WinINet would turn it into "/".
 std::wstring RequestTarget(std::wstring_view url, std::wstring_view host);
+
+// The value of a Content-Length header: decimal digits that fit in 32 bits,
+// blanks around them allowed. Nothing for anything else.
+std::optional<std::uint32_t> ParseContentLength(std::wstring_view text);
 
 // The port through which the session's workers reach the server; a test
 // fake stands in for the real exchange.

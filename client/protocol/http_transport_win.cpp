@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "client/system/ansi_codepage.h"
+#include "client/protocol/http_reply_win.h"
 #include "client/protocol/internet_handles_win.h"
 #include "client/protocol/url_parts_win.h"
 
@@ -70,11 +71,7 @@ RequestStatus Exchange(std::wstring& reply, const std::wstring& url, std::stop_t
     return LastError();
   if (!HttpSendRequestW(request, nullptr, 0, nullptr, 0)) return LastError();
 
-  DWORD httpStatus = 0;
-  DWORD size = sizeof httpStatus;
-  if (!HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &httpStatus, &size, nullptr))
-    return LastError();
-  if (httpStatus < 200 || httpStatus > 299) return ERROR_HTTP_INVALID_SERVER_RESPONSE;
+  if (!IsSuccessStatus(request)) return ERROR_HTTP_INVALID_SERVER_RESPONSE;
 
   // Collect every byte first: a multi-byte character may straddle two reads.
   std::string body;
@@ -91,10 +88,9 @@ RequestStatus Exchange(std::wstring& reply, const std::wstring& url, std::stop_t
   }
   if (stop.stop_requested()) return ERROR_INTERNET_OPERATION_CANCELLED;
   // A reply cut short is no reply: its text could be half a session code.
-  DWORD length = 0;
-  size = sizeof length;
-  if (HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size, nullptr) &&
-      body.size() != length)
+  // An announced length that is not a number cannot be checked: no reply either.
+  const ContentLength length = ReadContentLength(request);
+  if (length.announced && (!length.value || body.size() != *length.value))
     return ERROR_INTERNET_CONNECTION_ABORTED;
   reply += FromAnsi(body);
   return kRequestOk;

@@ -10,20 +10,6 @@
 #include "common/text/characters.h"
 
 namespace tarvo {
-std::optional<std::uint32_t> ParseContentLength(std::wstring_view text) {
-  const auto first = text.find_first_not_of(L" \t");
-  if (first == std::wstring_view::npos) return std::nullopt;
-  text.remove_prefix(first);
-  text.remove_suffix(text.size() - (text.find_last_not_of(L" \t") + 1));
-  std::uint64_t value = 0;
-  for (wchar_t c : text) {
-    if (c < L'0' || c > L'9') return std::nullopt;
-    value = value * 10 + static_cast<std::uint64_t>(c - L'0');
-    if (value > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
-  }
-  return static_cast<std::uint32_t>(value);
-}
-
 int DownloadPercent(std::uint64_t received, std::optional<std::uint32_t> announced) {
   if (!announced || *announced == 0) return 0;
   const double percent = static_cast<double>(received) / static_cast<double>(*announced) * 100.0;

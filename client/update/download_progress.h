@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "client/protocol/http_transport.h"
 #include "client/update/installer_signature.h"
 #include "client/update/sha256.h"
 
@@ -20,9 +21,6 @@ inline constexpr std::size_t kDownloadReadSize = 1024;
 // Reads that return nothing before the loop gives up; they need not be consecutive.
 inline constexpr int kZeroReadAllowance = 10;
 
-// The value of a Content-Length header: decimal digits that fit in 32 bits,
-// blanks around them allowed. Nothing for anything else.
-std::optional<std::uint32_t> ParseContentLength(std::wstring_view text);
 
 // The percentage shown after a read: received / announced * 100, truncated,
 // never above 100. While no length is known (none announced, or 0) it is 0.

@@ -11,6 +11,7 @@
 
 #include "client/base/app_settings.h"
 #include "client/update/download_progress.h"
+#include "client/protocol/http_reply_win.h"
 #include "client/protocol/internet_handles_win.h"
 #include "client/protocol/url_parts_win.h"
 
@@ -57,20 +58,6 @@ class FileSink : public DownloadSink {
  private:
   HANDLE file_;
 };
-
-bool IsSuccessStatus(HINTERNET url) {
-  DWORD status = 0;
-  DWORD size = sizeof status;
-  return HttpQueryInfoW(url, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) &&
-         status >= 200 && status <= 299;
-}
-
-std::optional<std::uint32_t> AnnouncedLength(HINTERNET url) {
-  wchar_t text[512] = {};
-  DWORD size = sizeof text;
-  if (!HttpQueryInfoW(url, HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) return std::nullopt;
-  return ParseContentLength(std::wstring_view(text, size / sizeof(wchar_t)));
-}
 
 // The download goes only to the service's own scheme, host and port.
 bool OnServiceHost(const std::wstring& url) {
@@ -181,7 +168,8 @@ HeldInstaller DownloadInstaller(const InstallerDownload& job, const std::functio
                        INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT, 0),
       kUrl);
   if (url == nullptr || !IsSuccessStatus(url)) return {};
-  const std::optional<std::uint32_t> announced = AnnouncedLength(url);
+  // Without a readable length nothing is launched (IsCompleteDownload).
+  const std::optional<std::uint32_t> announced = ReadContentLength(url).value;
 
   const std::wstring folder = CreatePrivateFolder(job.tempFolder);
   if (folder.empty()) return {};
