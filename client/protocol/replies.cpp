@@ -1,6 +1,8 @@
 #include "client/protocol/replies.h"
 
+#include <algorithm>
 #include <climits>
+#include <cwchar>
 
 #include "client/protocol/scramble.h"
 #include "common/text/characters.h"
@@ -24,19 +26,9 @@ std::wstring FieldAt(std::wstring_view text, std::size_t index, wchar_t separato
 }
 
 int LeadingInt(std::wstring_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == L' ' || (text[i] >= L'\t' && text[i] <= L'\r'))) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) negative = text[i++] == L'-';
-  long long value = 0;
-  for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
-    value = value * 10 + (text[i] - L'0');
-    if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
-  }
-  if (negative) value = -value;
-  if (value > INT_MAX) return INT_MAX;
-  if (value < INT_MIN) return INT_MIN;
-  return static_cast<int>(value);
+  const std::wstring terminated(text.substr(0, text.find(L'\0')));
+  const long long value = std::wcstoll(terminated.c_str(), nullptr, 10);  // clamps to its own range
+  return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
 int DaysFromMinutes(std::wstring_view minutes) { return LeadingInt(minutes) / 60 / 24; }
