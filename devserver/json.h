@@ -1,6 +1,6 @@
 #pragma once
-// The JSON the admin interface reads and writes: a small value type with a
-// strict parser. Objects keep their members in insertion order.
+// The JSON the admin interface reads and writes: a small value type, parsed
+// and written by nlohmann/json. Objects keep their members in insertion order.
 
 #include <cstdint>
 #include <optional>
@@ -9,6 +9,8 @@
 #include <utility>
 #include <variant>
 #include <vector>
+
+#include <nlohmann/json_fwd.hpp>
 
 namespace tarvo::devserver {
 
@@ -49,7 +51,7 @@ class Json {
   void Push(Json value);
 
  private:
-  void DumpTo(std::string& out) const;
+  nlohmann::ordered_json ToLibrary() const;
   std::variant<std::nullptr_t, bool, std::int64_t, double, std::string, Array, Object> value_;
 };
 

@@ -8,6 +8,7 @@ tarvo_packages=(
   libcpp-httplib-dev libsqlite3-dev libssl-dev googletest libgtest-dev
   wine wine64 xvfb xauth imagemagick fonts-nanum locales openssl
   python3 python3-pytest python3-cryptography nsis osslsigncode clang libclang-rt-14-dev
+  nlohmann-json3-dev
 )
 
 tarvo_missing_packages() {
