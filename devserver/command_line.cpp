@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "devserver/service_settings.h"
+#include "devserver/service/service_settings.h"
 
 namespace tarvo::devserver {
 namespace {

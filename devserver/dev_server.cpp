@@ -5,14 +5,14 @@
 #include <cstdio>
 
 #include "client/system/ansi_codepage.h"
-#include "devserver/admin_api.h"
-#include "devserver/capturing_server.h"
-#include "devserver/failure_log.h"
-#include "devserver/protocol_handlers.h"
-#include "devserver/random_text.h"
-#include "devserver/service_state.h"
-#include "devserver/text_codec.h"
-#include "devserver/web_pages.h"
+#include "devserver/admin/admin_api.h"
+#include "devserver/http/capturing_server.h"
+#include "devserver/http/failure_log.h"
+#include "devserver/service/protocol_handlers.h"
+#include "devserver/service/random_text.h"
+#include "devserver/service/service_state.h"
+#include "devserver/service/text_codec.h"
+#include "devserver/service/web_pages.h"
 
 namespace tarvo::devserver {
 namespace {

@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "devserver/endpoint.h"
-#include "devserver/listener_limits.h"
-#include "devserver/time_format.h"
+#include "devserver/http/endpoint.h"
+#include "devserver/http/listener_limits.h"
+#include "devserver/service/time_format.h"
 
 namespace tarvo::devserver {
 

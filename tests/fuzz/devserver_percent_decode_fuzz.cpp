@@ -1,6 +1,6 @@
 // The reference server's percent-decoding: every escape stands for one byte,
 // every other byte for itself, and a broken escape refuses the whole value.
-#include "devserver/request_target.h"
+#include "devserver/http/request_target.h"
 #include "fuzz_input.h"
 
 namespace {

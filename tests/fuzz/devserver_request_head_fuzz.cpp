@@ -6,8 +6,8 @@
 
 #include <thread>
 
-#include "devserver/capturing_server.h"
-#include "devserver/request_target.h"
+#include "devserver/http/capturing_server.h"
+#include "devserver/http/request_target.h"
 #include "fuzz_input.h"
 
 namespace {

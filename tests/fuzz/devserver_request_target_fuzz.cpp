@@ -2,7 +2,7 @@
 // parameters in order, the request they name.
 #include <algorithm>
 
-#include "devserver/request_target.h"
+#include "devserver/http/request_target.h"
 #include "fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

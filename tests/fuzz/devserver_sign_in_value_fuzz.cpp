@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "client/protocol/url_encode.h"
-#include "devserver/credentials_codec.h"
+#include "devserver/service/credentials_codec.h"
 #include "fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

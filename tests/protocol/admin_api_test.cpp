@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "client/protocol/url_encode.h"
-#include "devserver/text_codec.h"
+#include "devserver/service/text_codec.h"
 #include "raw_http.h"
 #include "server_fixture.h"
 

@@ -1,7 +1,7 @@
 // The admin interface's JSON value type over the library: what it takes,
 // what it refuses, and what it writes back.
 
-#include "devserver/json.h"
+#include "devserver/admin/json.h"
 
 #include <gtest/gtest.h>
 

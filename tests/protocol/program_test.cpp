@@ -12,7 +12,7 @@
 #include <regex>
 
 #include "client/protocol/url_encode.h"
-#include "devserver/text_codec.h"
+#include "devserver/service/text_codec.h"
 #include "server_fixture.h"
 
 extern char** environ;

@@ -7,8 +7,8 @@
 #include <fstream>
 
 #include "client/protocol/url_encode.h"
-#include "devserver/text_codec.h"
-#include "devserver/time_format.h"
+#include "devserver/service/text_codec.h"
+#include "devserver/service/time_format.h"
 
 namespace tarvo::devserver::testing {
 

@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "devserver/dev_server.h"
-#include "devserver/json.h"
+#include "devserver/admin/json.h"
 #include "devserver/server_config.h"
 
 namespace tarvo::devserver::testing {

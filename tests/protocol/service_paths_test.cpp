@@ -6,9 +6,9 @@
 
 #include "client/base/app_settings.h"
 #include "client/protocol/service_requests.h"
-#include "devserver/credentials_codec.h"
-#include "devserver/request_target.h"
-#include "devserver/service_settings.h"
+#include "devserver/service/credentials_codec.h"
+#include "devserver/http/request_target.h"
+#include "devserver/service/service_settings.h"
 
 namespace tarvo::devserver::testing {
 namespace {

@@ -5,7 +5,7 @@
 #include "client/system/ansi_codepage.h"
 #include "client/protocol/scramble.h"
 #include "client/protocol/url_encode.h"
-#include "devserver/text_codec.h"
+#include "devserver/service/text_codec.h"
 #include "raw_http.h"
 #include "server_fixture.h"
 

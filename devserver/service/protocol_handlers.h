@@ -1,0 +1,38 @@
+#pragma once
+// The replies of the service listener: the client's requests and the web pages.
+
+#include <httplib.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "devserver/store/account_store.h"
+#include "devserver/http/request_target.h"
+#include "devserver/service/service_state.h"
+
+namespace tarvo::devserver {
+
+class ProtocolHandlers {
+ public:
+  explicit ProtocolHandlers(ServiceState& state) : state_(state) {}
+
+  void Respond(const RequestTarget& target, RequestKind kind, httplib::Response& res);
+
+ private:
+  void Version(const RequestTarget& target, httplib::Response& res);
+  void SignIn(const RequestTarget& target, httplib::Response& res);
+  void Confirm(const RequestTarget& target, httplib::Response& res);
+  void Join(const RequestTarget& target, httplib::Response& res);
+  void Status(const RequestTarget& target, httplib::Response& res);
+  void Leave(const RequestTarget& target, RequestKind kind, httplib::Response& res);
+  void InstallerDownload(httplib::Response& res);
+  void AccountPage(const RequestTarget& target, httplib::Response& res);
+
+  std::optional<Account> AuthenticateEncoded(const std::string* rawValue) const;
+  std::int64_t MinutesLeftOf(std::string_view accountId) const;
+
+  ServiceState& state_;
+};
+
+}  // namespace tarvo::devserver
