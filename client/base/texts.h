@@ -44,6 +44,42 @@ std::wstring DaysLeftText(int days);
 // "%d 오류": a dial refused with this error number.
 std::wstring DialErrorText(int error);
 
+// What a screen reader hears of the skinned controls: their faces' texts,
+// and the usual words for the marks that have none.
+inline constexpr std::wstring_view kNameSignIn = L"로그인";
+inline constexpr std::wstring_view kNameFindId = L"아이디/비밀번호 찾기";
+inline constexpr std::wstring_view kNameJoin = L"회원가입";
+inline constexpr std::wstring_view kNameMinimize = L"최소화";
+inline constexpr std::wstring_view kNameClose = L"닫기";
+inline constexpr std::wstring_view kNameSaveIdShort = L"ID 저장";  // the login window's box
+inline constexpr std::wstring_view kNameSaveId = L"아이디 저장";    // the settings window's switch
+inline constexpr std::wstring_view kNameAutoLogin = L"자동로그인";
+inline constexpr std::wstring_view kNameRunAtStartup = L"윈도우 시작시 실행";
+inline constexpr std::wstring_view kNameConnect = L"접속";
+inline constexpr std::wstring_view kNameDisconnect = L"해제";
+inline constexpr std::wstring_view kNameLogout = L"로그아웃";
+inline constexpr std::wstring_view kNameSettings = L"환경설정";
+inline constexpr std::wstring_view kNameExtendService = L"사용기간 연장하기";
+inline constexpr std::wstring_view kNameApplyService = L"서비스 신청하기";
+inline constexpr std::wstring_view kNameExpand = L"창 넓히기";
+inline constexpr std::wstring_view kNameCollapse = L"창 좁히기";
+inline constexpr std::wstring_view kNameRouter = L"공유기 설정";
+inline constexpr std::wstring_view kNameWinControl = L"Win 컨트롤";
+inline constexpr std::wstring_view kNameOk = L"확인";
+inline constexpr std::wstring_view kNameCancel = L"취소";
+inline constexpr std::wstring_view kNameToolCmd = L"CMD 콘솔창";
+inline constexpr std::wstring_view kNameToolRegedit = L"레지스트리 편집기";
+inline constexpr std::wstring_view kNameToolNetwork = L"네트워크 연결";
+inline constexpr std::wstring_view kNameToolSecurity = L"보안 센터";
+inline constexpr std::wstring_view kNameToolServices = L"윈도우 서비스";
+// The login window's two fields, whose captions are painted in its background.
+inline constexpr std::wstring_view kNameUserIdField = L"아이디";
+inline constexpr std::wstring_view kNamePasswordField = L"비밀번호";
+// Default actions.
+inline constexpr std::wstring_view kActionPress = L"누르기";
+inline constexpr std::wstring_view kActionCheck = L"선택";
+inline constexpr std::wstring_view kActionUncheck = L"선택 해제";
+
 // The English error boxes of the browser pane (titled "Error") and of the
 // adapter query (untitled).
 inline constexpr std::wstring_view kBrowserErrorTitle = L"Error";

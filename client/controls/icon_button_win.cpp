@@ -3,7 +3,11 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <oleacc.h>
+
 #include <utility>
+
+#include "client/controls/accessible_state.h"
 
 namespace tarvo {
 namespace {
@@ -127,6 +131,7 @@ DWORD CIconButton::SetIcons(HINSTANCE module, UINT inId, UINT outId) {
   HICON in = load(inId);
   HICON out = load(outId);
   const DWORD status = SetIcons(in, out);
+  face_ = status == 0 ? inId : 0;
   if (status != 0) {
     if (in != nullptr) DestroyIcon(in);
     if (out != nullptr) DestroyIcon(out);
@@ -514,6 +519,16 @@ void CIconButton::DrawItem(const DRAWITEMSTRUCT& item) {
   SelectObject(dc, previousBitmap);
   DeleteObject(canvas);
   DeleteDC(dc);
+}
+
+bool CIconButton::Describe(AccessibleDescription& description) const {
+  const ControlLook look{IsWindowEnabled(hwnd_) != FALSE, GetFocus() == hwnd_, hover_, false, checkBox_,
+                         check_ != 0};
+  description.name = AccessibleNameOfFace(face_);
+  description.role = checkBox_ ? ROLE_SYSTEM_CHECKBUTTON : ROLE_SYSTEM_PUSHBUTTON;
+  description.state = AccessibleStateBits(look);
+  description.defaultAction = AccessibleDefaultAction(look);
+  return true;
 }
 
 }  // namespace tarvo

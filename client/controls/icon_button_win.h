@@ -71,6 +71,7 @@ class CIconButton : public OwnerDrawButton {
  protected:
   LONG_PTR OwnerDrawStyle(LONG_PTR style) override;
   LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  bool Describe(AccessibleDescription& description) const override;
   void OnWindowGone() override;
 
  private:
@@ -98,6 +99,7 @@ class CIconButton : public OwnerDrawButton {
   void EndHover();
   void Repaint(bool repaint) const;
 
+  UINT face_ = 0;  // the set icon's id (SetIcons from resources): its name
   bool hover_ = false;
   bool flat_ = true;
   bool drawBorder_ = false;

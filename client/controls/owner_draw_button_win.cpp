@@ -72,7 +72,16 @@ LRESULT CALLBACK OwnerDrawButton::ControlProc(HWND hwnd, UINT msg, WPARAM wParam
     self->Detach();
     return DefSubclassProc(hwnd, msg, wParam, lParam);
   }
+  if (msg == WM_GETOBJECT) {
+    if (const LRESULT answer = AnswerGetObject(hwnd, wParam, lParam, DescribeAttached)) return answer;
+  }
   return self->OnMessage(msg, wParam, lParam);
+}
+
+// Asked on the control's thread; a control no longer attached says nothing.
+bool OwnerDrawButton::DescribeAttached(HWND control, AccessibleDescription& description) {
+  const OwnerDrawButton* self = FromWindow(control);
+  return self != nullptr && self->Describe(description);
 }
 
 LRESULT CALLBACK OwnerDrawButton::ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,

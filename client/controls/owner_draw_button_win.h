@@ -22,6 +22,8 @@
 
 #include <windows.h>
 
+#include "client/controls/accessible_object_win.h"
+
 namespace tarvo {
 
 class OwnerDrawButton {
@@ -57,6 +59,9 @@ class OwnerDrawButton {
   virtual LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) = 0;
   // The control window is going away (WM_NCDESTROY); drop what belongs to it.
   virtual void OnWindowGone() {}
+  // What the control tells a screen reader (WM_GETOBJECT): its name by its
+  // face, its role, state and default action. False: nothing to tell yet.
+  virtual bool Describe(AccessibleDescription& /*description*/) const { return false; }
 
   LRESULT Default(UINT msg, WPARAM wParam, LPARAM lParam);
   void Invalidate(bool erase = true) const;
@@ -66,6 +71,7 @@ class OwnerDrawButton {
   HWND hwnd_ = nullptr;
 
  private:
+  static bool DescribeAttached(HWND control, AccessibleDescription& description);
   static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                       DWORD_PTR self);
   static LRESULT CALLBACK ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,

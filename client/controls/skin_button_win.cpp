@@ -1,8 +1,11 @@
 #include "client/controls/skin_button_win.h"
 
+#include <oleacc.h>
+
 #include <iterator>
 
 #include "client/controls/button_faces.h"
+#include "client/controls/accessible_state.h"
 
 namespace tarvo {
 namespace {
@@ -53,11 +56,21 @@ HBITMAP CSkinButton::Load(UINT id) const {
 
 void CSkinButton::SetSkinBitmaps(UINT normal, UINT pressed, UINT hover, UINT disabled) {
   FreeBitmaps();
+  face_ = normal;
   normal_ = Load(normal);
   pressed_ = Load(pressed);
   hover_ = Load(hover);
   disabled_ = Load(disabled != 0 ? disabled : normal);
   Invalidate();
+}
+
+bool CSkinButton::Describe(AccessibleDescription& description) const {
+  const ControlLook look{IsWindowEnabled(hwnd_) != FALSE, GetFocus() == hwnd_, hovering_, held_};
+  description.name = AccessibleNameOfFace(face_);
+  description.role = ROLE_SYSTEM_PUSHBUTTON;
+  description.state = AccessibleStateBits(look);
+  description.defaultAction = AccessibleDefaultAction(look);
+  return true;
 }
 
 bool CSkinButton::CancelLeaveTracking() {

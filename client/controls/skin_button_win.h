@@ -29,6 +29,7 @@ class CSkinButton : public OwnerDrawButton {
  protected:
   LONG_PTR OwnerDrawStyle(LONG_PTR style) override;
   LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  bool Describe(AccessibleDescription& description) const override;
 
  private:
   void DrawItem(const DRAWITEMSTRUCT& item);
@@ -37,6 +38,7 @@ class CSkinButton : public OwnerDrawButton {
   HBITMAP Load(UINT id) const;
   void FreeBitmaps();
 
+  UINT face_ = 0;  // the normal bitmap's id: what the button shows, and so its name
   HBITMAP normal_ = nullptr;
   HBITMAP pressed_ = nullptr;
   HBITMAP hover_ = nullptr;

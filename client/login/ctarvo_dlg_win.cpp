@@ -6,6 +6,7 @@
 #include "client/base/app_settings.h"
 #include "client/app/app_window_win.h"
 #include "client/base/texts.h"
+#include "client/controls/accessible_object_win.h"
 #include "client/protocol/credentials_store.h"
 #include "client/protocol/http_transport_win.h"
 #include "client/protocol/replies.h"
@@ -67,6 +68,8 @@ BOOL CtarvoDlg::OnInitDialog() {
                    reinterpret_cast<LONG_PTR>(LoadCursorW(nullptr, IDC_HAND)));
   ApplySkin();
   SetMinimizedIcon(m_hIcon);
+  SetAccessibleName(Item(IDC_LOGIN_USER_ID), texts::kNameUserIdField);
+  SetAccessibleName(Item(IDC_LOGIN_PASSWORD), texts::kNamePasswordField);
 
   RestorePreferences();
   return FALSE;  // the user id field has the focus

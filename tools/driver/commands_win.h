@@ -25,6 +25,10 @@ int RectCommand(const Args& args);
 int VisibleCommand(const Args& args);
 int PostCommand(const Args& args);
 
+// Accessibility: what a screen reader gets.
+int AccessibleCommand(const Args& args);
+int AccessibleDoCommand(const Args& args);
+
 // Message boxes.
 int MsgboxCommand(const Args& args);
 int ShowMsgboxCommand(const Args& args);

@@ -1,0 +1,262 @@
+#include "client/controls/accessible_object_win.h"
+
+#include <commctrl.h>
+#include <oleacc.h>
+
+#include <atomic>
+
+#include "client/controls/accessible_state.h"
+
+namespace tarvo {
+namespace {
+
+static_assert(accessible_state::kUnavailable == STATE_SYSTEM_UNAVAILABLE &&
+              accessible_state::kFocused == STATE_SYSTEM_FOCUSED &&
+              accessible_state::kPressed == STATE_SYSTEM_PRESSED &&
+              accessible_state::kChecked == STATE_SYSTEM_CHECKED &&
+              accessible_state::kHotTracked == STATE_SYSTEM_HOTTRACKED &&
+              accessible_state::kFocusable == STATE_SYSTEM_FOCUSABLE &&
+              accessible_state::kProtected == STATE_SYSTEM_PROTECTED);
+
+constexpr UINT_PTR kNamedControlId = 0x7A11;
+constexpr const wchar_t* kNameProperty = L"TarvoAccessibleName";
+
+class AccessibleControl final : public IAccessible {
+ public:
+  AccessibleControl(HWND control, DescribeControl describe, IAccessible* system)
+      : control_(control), describe_(describe), system_(system) {}
+
+  // IUnknown
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (out == nullptr) return E_POINTER;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
+        IsEqualIID(iid, __uuidof(IAccessible))) {
+      *out = static_cast<IAccessible*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+  // IDispatch: screen readers use the interface's own methods.
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    if (count) *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                   UINT*) override {
+    return E_NOTIMPL;
+  }
+
+  // What the control says of itself.
+  HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
+    AccessibleDescription d;
+    if (!IsSelf(child) || !Describe(d) || d.name.empty())
+      return system_ ? system_->get_accName(child, name) : Nothing(name);
+    return Text(d.name, name);
+  }
+  HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
+    AccessibleDescription d;
+    if (!IsSelf(child) || !Describe(d) || !d.role)
+      return system_ ? system_->get_accRole(child, role) : E_INVALIDARG;
+    return Number(*d.role, role);
+  }
+  HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
+    AccessibleDescription d;
+    if (!IsSelf(child) || !Describe(d) || !d.state)
+      return system_ ? system_->get_accState(child, state) : E_INVALIDARG;
+    return Number(static_cast<long>(*d.state), state);
+  }
+  HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
+    AccessibleDescription d;
+    if (!IsSelf(child) || !Describe(d) || d.defaultAction.empty())
+      return system_ ? system_->get_accDefaultAction(child, action) : Nothing(action);
+    return Text(d.defaultAction, action);
+  }
+  HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
+    AccessibleDescription d;
+    if (!IsSelf(child) || !Describe(d) || d.defaultAction.empty())
+      return system_ ? system_->accDoDefaultAction(child) : DISP_E_MEMBERNOTFOUND;
+    // The same path as a mouse click, posted: the action may open a modal
+    // window, and the screen reader must not wait for it to close.
+    if (!IsWindowEnabled(control_)) return E_FAIL;
+    return PostMessageW(control_, BM_CLICK, 0, 0) ? S_OK : E_FAIL;
+  }
+
+  // The rest is the system's object's, where the system has one for the
+  // control (Wine has none for buttons); otherwise the plain answers.
+  HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
+    if (system_) return system_->get_accParent(parent);
+    return AccessibleObjectFromWindow(control_, OBJID_WINDOW, __uuidof(IDispatch),
+                                      reinterpret_cast<void**>(parent));
+  }
+  HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
+    if (system_) return system_->get_accChildCount(count);
+    if (count == nullptr) return E_POINTER;
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** out) override {
+    if (system_) return system_->get_accChild(child, out);
+    if (out) *out = nullptr;
+    return E_INVALIDARG;
+  }
+  HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
+    return system_ ? system_->get_accValue(child, value) : Nothing(value);
+  }
+  HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) override {
+    return system_ ? system_->get_accDescription(child, text) : Nothing(text);
+  }
+  HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override {
+    return system_ ? system_->get_accHelp(child, help) : Nothing(help);
+  }
+  HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, long* topic) override {
+    if (system_) return system_->get_accHelpTopic(file, child, topic);
+    if (topic) *topic = 0;
+    return Nothing(file);
+  }
+  HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) override {
+    return system_ ? system_->get_accKeyboardShortcut(child, shortcut) : Nothing(shortcut);
+  }
+  HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
+    if (system_) return system_->get_accFocus(focus);
+    if (focus == nullptr) return E_POINTER;
+    VariantInit(focus);
+    if (GetFocus() != control_) return S_FALSE;
+    focus->vt = VT_I4;
+    focus->lVal = CHILDID_SELF;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override {
+    if (system_) return system_->get_accSelection(selection);
+    if (selection) VariantInit(selection);
+    return S_FALSE;
+  }
+  HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override {
+    if (system_) return system_->accSelect(flags, child);
+    if (!IsSelf(child) || flags != SELFLAG_TAKEFOCUS) return E_NOTIMPL;
+    return SetFocus(control_) != nullptr || GetFocus() == control_ ? S_OK : S_FALSE;
+  }
+  HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height,
+                                        VARIANT child) override {
+    if (system_) return system_->accLocation(left, top, width, height, child);
+    RECT box{};
+    if (!left || !top || !width || !height) return E_POINTER;
+    if (!IsSelf(child) || !GetWindowRect(control_, &box)) return E_INVALIDARG;
+    *left = box.left;
+    *top = box.top;
+    *width = box.right - box.left;
+    *height = box.bottom - box.top;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override {
+    if (system_) return system_->accNavigate(direction, start, end);
+    if (end) VariantInit(end);
+    return S_FALSE;
+  }
+  HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* child) override {
+    if (system_) return system_->accHitTest(x, y, child);
+    if (child == nullptr) return E_POINTER;
+    VariantInit(child);
+    RECT box{};
+    if (!GetWindowRect(control_, &box) || x < box.left || x >= box.right || y < box.top || y >= box.bottom)
+      return S_FALSE;
+    child->vt = VT_I4;
+    child->lVal = CHILDID_SELF;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
+
+ private:
+  ~AccessibleControl() {
+    if (system_) system_->Release();
+  }
+
+  static HRESULT Nothing(BSTR* out) {
+    if (out) *out = nullptr;
+    return S_FALSE;
+  }
+
+  static bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
+  // Asked anew each time: the face (and so the name) may have changed, and a
+  // control that is gone says nothing.
+  bool Describe(AccessibleDescription& d) const { return IsWindow(control_) && describe_(control_, d); }
+
+  static HRESULT Text(const std::wstring& text, BSTR* out) {
+    if (out == nullptr) return E_POINTER;
+    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    return *out ? S_OK : E_OUTOFMEMORY;
+  }
+  static HRESULT Number(long value, VARIANT* out) {
+    if (out == nullptr) return E_POINTER;
+    VariantInit(out);
+    out->vt = VT_I4;
+    out->lVal = value;
+    return S_OK;
+  }
+
+  const HWND control_;
+  const DescribeControl describe_;
+  IAccessible* const system_;
+  std::atomic<ULONG> references_{1};
+};
+
+// The name SetAccessibleName gave `control`.
+bool DescribeNamedControl(HWND control, AccessibleDescription& description) {
+  const auto* name = static_cast<const std::wstring_view*>(GetPropW(control, kNameProperty));
+  if (name == nullptr) return false;
+  ControlLook look;
+  look.enabled = IsWindowEnabled(control) != FALSE;
+  look.focused = GetFocus() == control;
+  look.secret = (GetWindowLongPtrW(control, GWL_STYLE) & ES_PASSWORD) != 0;
+  description.name = *name;
+  description.role = ROLE_SYSTEM_TEXT;
+  description.state = AccessibleStateBits(look);
+  return true;
+}
+
+LRESULT CALLBACK NamedControlProc(HWND control, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+  if (msg == WM_GETOBJECT) {
+    if (const LRESULT answer = AnswerGetObject(control, wParam, lParam, DescribeNamedControl)) return answer;
+  } else if (msg == WM_NCDESTROY) {
+    RemovePropW(control, kNameProperty);
+    RemoveWindowSubclass(control, NamedControlProc, kNamedControlId);
+  }
+  return DefSubclassProc(control, msg, wParam, lParam);
+}
+
+}  // namespace
+
+bool SetAccessibleName(HWND control, const std::wstring_view& name) {
+  return SetPropW(control, kNameProperty, const_cast<std::wstring_view*>(&name)) &&
+         SetWindowSubclass(control, NamedControlProc, kNamedControlId, 0);
+}
+
+LRESULT AnswerGetObject(HWND control, WPARAM wParam, LPARAM lParam, DescribeControl describe) {
+  if (static_cast<LONG>(lParam) != OBJID_CLIENT) return 0;
+  AccessibleDescription probe;
+  if (!IsWindow(control) || !describe(control, probe)) return 0;
+  IAccessible* system = nullptr;  // may stay null: the plain answers then
+  if (FAILED(CreateStdAccessibleObject(control, OBJID_CLIENT, __uuidof(IAccessible),
+                                       reinterpret_cast<void**>(&system))))
+    system = nullptr;
+  auto* object =
+      new AccessibleControl(control, describe, system);  // takes the system object's reference, if any
+  const LRESULT result = LresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(object));
+  object->Release();  // the result holds its own reference
+  return result < 0 ? 0 : result;
+}
+
+}  // namespace tarvo
