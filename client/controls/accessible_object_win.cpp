@@ -88,10 +88,15 @@ class AccessibleControl final : public IAccessible {
     AccessibleDescription d;
     if (!IsSelf(child) || !Describe(d) || d.defaultAction.empty())
       return system_ ? system_->accDoDefaultAction(child) : DISP_E_MEMBERNOTFOUND;
-    // The same path as a mouse click, posted: the action may open a modal
-    // window, and the screen reader must not wait for it to close.
+    // The notification a click sends, through the same parent hook and
+    // handler (a check box flips first). Posted: the action may open a modal
+    // window, and the screen reader must not wait for it to close. Unlike
+    // BM_CLICK it does not depend on the window being active.
     if (!IsWindowEnabled(control_)) return E_FAIL;
-    return PostMessageW(control_, BM_CLICK, 0, 0) ? S_OK : E_FAIL;
+    const WPARAM clicked = MAKEWPARAM(GetDlgCtrlID(control_), BN_CLICKED);
+    return PostMessageW(GetParent(control_), WM_COMMAND, clicked, reinterpret_cast<LPARAM>(control_))
+               ? S_OK
+               : E_FAIL;
   }
 
   // The rest is the system's object's, where the system has one for the

@@ -6,6 +6,7 @@ window's two fields are named after the captions painted beside them."""
 
 import pytest
 
+from harness_wine import DriverFailure
 from client_helpers import (AUTO_LOGIN, CLIENT, COLLAPSE, CONNECT, DISCONNECT, EXIT, LOGIN_EXIT, LOGIN_FIND_ID,
                             LOGIN_JOIN, LOGIN_MINIMIZE, LOGIN_PASSWORD, LOGIN_SIGN_IN, LOGIN_USER_ID, LOGOUT,
                             MINIMIZE, RUN_AT_STARTUP, SAVE_ID, SERVICE, SETTINGS, SETTINGS_CANCEL, SETTINGS_CLOSE,
@@ -58,6 +59,10 @@ def test_the_login_windows_controls_and_fields_are_named(machine, devserver):
     machine.driver.click(TITLE, SAVE_ID, hwnd=login["hwnd"])
     box = accessible(machine.driver, login, SAVE_ID)
     assert box["state"] & CHECKED and box["default_action"] == "선택 해제"
+    # Its default action clears it, as a click would.
+    machine.driver.run("accessible-do", "*", str(SAVE_ID), "--hwnd", str(login["hwnd"]))
+    wait_until(lambda: not machine.driver.checked(TITLE, SAVE_ID, hwnd=login["hwnd"]), what="the box cleared")
+    assert not accessible(machine.driver, login, SAVE_ID)["state"] & CHECKED
 
 
 def test_the_session_windows_buttons_are_named_and_say_when_they_are_unavailable(machine, devserver):
@@ -70,9 +75,12 @@ def test_the_session_windows_buttons_are_named_and_say_when_they_are_unavailable
         COLLAPSE: ("창 좁히기", PUSH),
     }
     assert names_and_roles(machine.driver, session, expected) == expected
-    # Not connected: disconnect is disabled, connect is not.
+    # Not connected: disconnect is disabled, connect is not; a disabled
+    # button's default action does nothing.
     assert accessible(machine.driver, session, DISCONNECT)["state"] & UNAVAILABLE
     assert not accessible(machine.driver, session, CONNECT)["state"] & UNAVAILABLE
+    with pytest.raises(DriverFailure):
+        machine.driver.run("accessible-do", "*", str(DISCONNECT), "--hwnd", str(session["hwnd"]))
 
     # The default action of the settings button does what its click does.
     assert machine.driver.run("accessible-do", "*", str(SETTINGS), "--hwnd", str(session["hwnd"])) == "done"
