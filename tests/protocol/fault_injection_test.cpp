@@ -18,6 +18,10 @@ const std::string kVersionReply = "1.0.2.6,/tarvo_app/download/Tarvo_setup.exe";
 
 class Faults : public ServerFixture {
  protected:
+  void ServeInstaller(const std::string& bytes) {
+    ASSERT_EQ(Admin("PATCH", "/config", R"({"installer_file":")" + WriteTempFile("setup.exe", bytes) + "\"}").status,
+              200);
+  }
   std::int64_t AddFault(const std::string& json) {
     const AdminReply reply = Admin("POST", "/faults", json);
     EXPECT_EQ(reply.status, 201) << json << " " << reply.json.Dump();
@@ -56,10 +60,7 @@ TEST_F(Faults, GarbageIsRandomBytesWithStatus200) {
 
 TEST_F(Faults, TruncateAnnouncesTheWholeBodyAndClosesEarly) {
   const std::string installer(10'000, 'I');
-  ASSERT_EQ(
-      Admin("PATCH", "/config", R"({"installer_file":")" + WriteTempFile("setup.exe", installer) + "\"}")
-          .status,
-      200);
+  ServeInstaller(installer);
   AddFault(R"({"match":"installer","mode":"truncate","count":1})");
   const RawReply cut = RawExchange(server_->port(), RawGet("/tarvo_app/download/Tarvo_setup.exe"));
   EXPECT_EQ(cut.status, 200);
@@ -71,10 +72,7 @@ TEST_F(Faults, TruncateAnnouncesTheWholeBodyAndClosesEarly) {
 
 TEST_F(Faults, OverlongAnnouncesLessThanItSends) {
   const std::string installer(10'000, 'I');
-  ASSERT_EQ(
-      Admin("PATCH", "/config", R"({"installer_file":")" + WriteTempFile("setup.exe", installer) + "\"}")
-          .status,
-      200);
+  ServeInstaller(installer);
   AddFault(R"({"match":"installer","mode":"overlong","count":2})");
   const RawReply one = RawExchange(server_->port(), RawGet("/tarvo_app/download/Tarvo_setup.exe"));
   EXPECT_EQ(one.status, 200);

@@ -11,24 +11,42 @@
 namespace tarvo::driver {
 namespace {
 
-// COM for this thread, for as long as the command runs.
-struct ComScope {
-  ComScope() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-  ~ComScope() { CoUninitialize(); }
-};
-
-// The control's client object, as a screen reader asks for it.
-IAccessible* ClientObject(HWND control) {
-  IAccessible* object = nullptr;
-  const HRESULT hr = AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
-                                                reinterpret_cast<void**>(&object));
-  if (FAILED(hr) || object == nullptr) {
-    char text[64];
-    wsprintfA(text, "AccessibleObjectFromWindow failed: 0x%08lx", static_cast<unsigned long>(hr));
-    throw DriverError(DriverError::kFailed, text);
+// The client object of the control a command names, as a screen reader asks
+// for it, with COM for the command's thread.
+class ClientObject {
+ public:
+  explicit ClientObject(const CommandLine& args) {
+    const DWORD timeout = TimeoutFromArgs(args);
+    const WindowInfo top = WaitForWindow(FilterFromArgs(args, 0), timeout);
+    const int id = static_cast<int>(ParseInteger(args.Positional(1, "control id"), "control id"));
+    const HWND control = WaitForControl(top.hwnd, id, timeout);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const HRESULT hr = AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
+                                                  reinterpret_cast<void**>(&object_));
+    if (FAILED(hr) || object_ == nullptr) {
+      CoUninitialize();
+      char text[64];
+      wsprintfA(text, "AccessibleObjectFromWindow failed: 0x%08lx", static_cast<unsigned long>(hr));
+      throw DriverError(DriverError::kFailed, text);
+    }
+    VariantInit(&self_);
+    self_.vt = VT_I4;
+    self_.lVal = CHILDID_SELF;
   }
-  return object;
-}
+  ~ClientObject() {
+    object_->Release();
+    CoUninitialize();
+  }
+  ClientObject(const ClientObject&) = delete;
+  ClientObject& operator=(const ClientObject&) = delete;
+
+  IAccessible* operator->() const { return object_; }
+  const VARIANT& self() const { return self_; }
+
+ private:
+  IAccessible* object_ = nullptr;
+  VARIANT self_;
+};
 
 std::string TakeText(BSTR text) {
   std::string utf8 = text ? ToUtf8(text) : std::string();
@@ -38,13 +56,6 @@ std::string TakeText(BSTR text) {
 
 long NumberOf(const VARIANT& value) { return value.vt == VT_I4 ? value.lVal : -1; }
 
-HWND ControlFrom(const CommandLine& args) {
-  const DWORD timeout = TimeoutFromArgs(args);
-  const WindowInfo top = WaitForWindow(FilterFromArgs(args, 0), timeout);
-  const int id = static_cast<int>(ParseInteger(args.Positional(1, "control id"), "control id"));
-  return WaitForControl(top.hwnd, id, timeout);
-}
-
 }  // namespace
 
 // accessible <title|*> <controlId>: the control's name, role, state and
@@ -52,22 +63,15 @@ HWND ControlFrom(const CommandLine& args) {
 int AccessibleCommand(const Args& words) {
   const CommandLine args(words, WindowValueOptions(), WindowFlags());
   args.ExpectAtMost(2);
-  const HWND control = ControlFrom(args);
-  ComScope com;
-  IAccessible* object = ClientObject(control);
-  VARIANT self;
-  VariantInit(&self);
-  self.vt = VT_I4;
-  self.lVal = CHILDID_SELF;
+  const ClientObject object(args);
   BSTR name = nullptr, action = nullptr;
   VARIANT role, state;
   VariantInit(&role);
   VariantInit(&state);
-  object->get_accName(self, &name);
-  object->get_accDefaultAction(self, &action);
-  object->get_accRole(self, &role);
-  object->get_accState(self, &state);
-  object->Release();
+  object->get_accName(object.self(), &name);
+  object->get_accDefaultAction(object.self(), &action);
+  object->get_accRole(object.self(), &role);
+  object->get_accState(object.self(), &state);
   PrintLine(JsonLine()
                 .Text("name", TakeText(name))
                 .Number("role", NumberOf(role))
@@ -82,16 +86,9 @@ int AccessibleCommand(const Args& words) {
 int AccessibleDoCommand(const Args& words) {
   const CommandLine args(words, WindowValueOptions(), WindowFlags());
   args.ExpectAtMost(2);
-  const HWND control = ControlFrom(args);
-  ComScope com;
-  IAccessible* object = ClientObject(control);
-  VARIANT self;
-  VariantInit(&self);
-  self.vt = VT_I4;
-  self.lVal = CHILDID_SELF;
-  const HRESULT hr = object->accDoDefaultAction(self);
-  object->Release();
-  if (FAILED(hr)) throw DriverError(DriverError::kFailed, "the default action failed");
+  const ClientObject object(args);
+  if (FAILED(object->accDoDefaultAction(object.self())))
+    throw DriverError(DriverError::kFailed, "the default action failed");
   PrintLine("done");
   return 0;
 }
