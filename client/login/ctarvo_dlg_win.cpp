@@ -23,7 +23,7 @@ namespace {
 
 constexpr COLORREF kFieldText = RGB(57, 70, 78);
 constexpr COLORREF kFieldBack = RGB(244, 244, 244);
-constexpr Skin kSkin{IDB_LOGIN_BACKGROUND, /*corner=*/15, /*dragHeight=*/40, /*ignoredKeys=*/nullptr};
+constexpr Skin kSkin{IDB_LOGIN_BACKGROUND, 351, 431, /*corner=*/15, /*dragHeight=*/40, /*ignoredKeys=*/nullptr};
 
 struct Placement {
   int id, x, y, width, height;

@@ -27,7 +27,8 @@ namespace {
 constexpr int kWideWidth = 686;
 constexpr int kNarrowWidth = 351;
 constexpr int kHeight = 381;
-constexpr Skin kSkin{IDB_SESSION_BACKGROUND, /*corner=*/15, /*dragHeight=*/60, IsIgnoredDialogKey};
+constexpr Skin kSkin{IDB_SESSION_BACKGROUND, /*shapeWidth=*/0, 381, /*corner=*/15, /*dragHeight=*/60,
+                     IsIgnoredDialogKey};
 constexpr COLORREF kGrey = RGB(102, 102, 102);
 constexpr COLORREF kOrange = RGB(251, 106, 0);
 constexpr COLORREF kTeal = RGB(0, 169, 157);

@@ -20,7 +20,7 @@ constexpr int kWidth = 336;
 constexpr int kHeight = 316;
 // Escape, Alt+F4, Enter and Space do nothing here: the window closes only by
 // its buttons.
-constexpr Skin kSkin{IDB_SETTINGS_BACKGROUND, /*corner=*/15, /*dragHeight=*/60, IsIgnoredDialogKey};
+constexpr Skin kSkin{IDB_SETTINGS_BACKGROUND, kWidth, kHeight, /*corner=*/15, /*dragHeight=*/60, IsIgnoredDialogKey};
 
 }  // namespace
 

