@@ -11,6 +11,41 @@
 namespace tarvo::driver {
 namespace {
 
+// COM and the accessibility library, loaded only by these commands: every
+// other command of the driver (it runs thousands of times per test run)
+// keeps the small set of DLLs it always had.
+struct AccessibilityApi {
+  HRESULT(WINAPI* coInitializeEx)(LPVOID, DWORD) = nullptr;
+  void(WINAPI* coUninitialize)() = nullptr;
+  HRESULT(WINAPI* accessibleObjectFromWindow)(HWND, DWORD, REFIID, void**) = nullptr;
+  void(WINAPI* sysFreeString)(BSTR) = nullptr;
+
+  AccessibilityApi() {
+    const HMODULE ole32 = LoadLibraryW(L"ole32.dll");
+    const HMODULE oleacc = LoadLibraryW(L"oleacc.dll");
+    const HMODULE oleaut32 = LoadLibraryW(L"oleaut32.dll");
+    if (ole32 && oleacc && oleaut32) {
+      Bind(coInitializeEx, ole32, "CoInitializeEx");
+      Bind(coUninitialize, ole32, "CoUninitialize");
+      Bind(accessibleObjectFromWindow, oleacc, "AccessibleObjectFromWindow");
+      Bind(sysFreeString, oleaut32, "SysFreeString");
+    }
+    if (!coInitializeEx || !coUninitialize || !accessibleObjectFromWindow || !sysFreeString)
+      throw DriverError(DriverError::kFailed, "cannot load COM and the accessibility library");
+  }
+
+ private:
+  template <typename Function>
+  static void Bind(Function& function, HMODULE module, const char* name) {
+    function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+  }
+};
+
+const AccessibilityApi& Api() {
+  static const AccessibilityApi api;
+  return api;
+}
+
 // The client object of the control a command names, as a screen reader asks
 // for it, with COM for the command's thread.
 class ClientObject {
@@ -20,22 +55,21 @@ class ClientObject {
     const WindowInfo top = WaitForWindow(FilterFromArgs(args, 0), timeout);
     const int id = static_cast<int>(ParseInteger(args.Positional(1, "control id"), "control id"));
     const HWND control = WaitForControl(top.hwnd, id, timeout);
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    const HRESULT hr = AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
-                                                  reinterpret_cast<void**>(&object_));
+    Api().coInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const HRESULT hr = Api().accessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
+                                                        reinterpret_cast<void**>(&object_));
     if (FAILED(hr) || object_ == nullptr) {
-      CoUninitialize();
+      Api().coUninitialize();
       char text[64];
       wsprintfA(text, "AccessibleObjectFromWindow failed: 0x%08lx", static_cast<unsigned long>(hr));
       throw DriverError(DriverError::kFailed, text);
     }
-    VariantInit(&self_);
     self_.vt = VT_I4;
     self_.lVal = CHILDID_SELF;
   }
   ~ClientObject() {
     object_->Release();
-    CoUninitialize();
+    Api().coUninitialize();
   }
   ClientObject(const ClientObject&) = delete;
   ClientObject& operator=(const ClientObject&) = delete;
@@ -45,12 +79,12 @@ class ClientObject {
 
  private:
   IAccessible* object_ = nullptr;
-  VARIANT self_;
+  VARIANT self_{};
 };
 
 std::string TakeText(BSTR text) {
   std::string utf8 = text ? ToUtf8(text) : std::string();
-  SysFreeString(text);
+  if (text) Api().sysFreeString(text);
   return utf8;
 }
 
@@ -65,9 +99,7 @@ int AccessibleCommand(const Args& words) {
   args.ExpectAtMost(2);
   const ClientObject object(args);
   BSTR name = nullptr, action = nullptr;
-  VARIANT role, state;
-  VariantInit(&role);
-  VariantInit(&state);
+  VARIANT role{}, state{};  // VT_EMPTY
   object->get_accName(object.self(), &name);
   object->get_accDefaultAction(object.self(), &action);
   object->get_accRole(object.self(), &role);
