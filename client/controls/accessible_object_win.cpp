@@ -18,6 +18,34 @@ static_assert(accessible_state::kUnavailable == STATE_SYSTEM_UNAVAILABLE &&
               accessible_state::kFocusable == STATE_SYSTEM_FOCUSABLE &&
               accessible_state::kProtected == STATE_SYSTEM_PROTECTED);
 
+// The accessibility library, loaded when a screen reader first asks: the
+// client does not load it otherwise.
+struct Oleacc {
+  HRESULT(WINAPI* accessibleObjectFromWindow)(HWND, DWORD, REFIID, void**) = nullptr;
+  HRESULT(WINAPI* createStdAccessibleObject)(HWND, LONG, REFIID, void**) = nullptr;
+  LRESULT(WINAPI* lresultFromObject)(REFIID, WPARAM, LPUNKNOWN) = nullptr;
+
+  Oleacc() {
+    if (const HMODULE module = LoadLibraryW(L"oleacc.dll")) {
+      Bind(accessibleObjectFromWindow, module, "AccessibleObjectFromWindow");
+      Bind(createStdAccessibleObject, module, "CreateStdAccessibleObject");
+      Bind(lresultFromObject, module, "LresultFromObject");
+    }
+  }
+  bool loaded() const { return accessibleObjectFromWindow && createStdAccessibleObject && lresultFromObject; }
+
+ private:
+  template <typename Function>
+  static void Bind(Function& function, HMODULE module, const char* name) {
+    function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+  }
+};
+
+const Oleacc& Library() {
+  static const Oleacc library;  // first asked on the window's thread
+  return library;
+}
+
 constexpr UINT_PTR kNamedControlId = 0x7A11;
 constexpr const wchar_t* kNameProperty = L"TarvoAccessibleName";
 
@@ -103,8 +131,8 @@ class AccessibleControl final : public IAccessible {
   // control (Wine has none for buttons); otherwise the plain answers.
   HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
     if (system_) return system_->get_accParent(parent);
-    return AccessibleObjectFromWindow(control_, OBJID_WINDOW, __uuidof(IDispatch),
-                                      reinterpret_cast<void**>(parent));
+    return Library().accessibleObjectFromWindow(control_, OBJID_WINDOW, __uuidof(IDispatch),
+                                                reinterpret_cast<void**>(parent));
   }
   HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
     if (system_) return system_->get_accChildCount(count);
@@ -254,12 +282,14 @@ LRESULT AnswerGetObject(HWND control, WPARAM wParam, LPARAM lParam, DescribeCont
   AccessibleDescription probe;
   if (!IsWindow(control) || !describe(control, probe)) return 0;
   IAccessible* system = nullptr;  // may stay null: the plain answers then
-  if (FAILED(CreateStdAccessibleObject(control, OBJID_CLIENT, __uuidof(IAccessible),
-                                       reinterpret_cast<void**>(&system))))
+  if (!Library().loaded()) return 0;
+  if (FAILED(Library().createStdAccessibleObject(control, OBJID_CLIENT, __uuidof(IAccessible),
+                                                 reinterpret_cast<void**>(&system))))
     system = nullptr;
   auto* object =
       new AccessibleControl(control, describe, system);  // takes the system object's reference, if any
-  const LRESULT result = LresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(object));
+  const LRESULT result =
+      Library().lresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(object));
   object->Release();  // the result holds its own reference
   return result < 0 ? 0 : result;
 }
