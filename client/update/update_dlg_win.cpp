@@ -63,7 +63,6 @@ void DownloadThread(std::stop_token stop, HWND window, InstallerDownload job,
   }
 }
 
-
 }  // namespace
 
 update::update(HINSTANCE instance) : Dialog(instance, IDD_UPDATE) {}
