@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
-#include <limits>
 
 #include "client/update/sha256.h"
 #include "common/text/hex.h"
@@ -50,12 +49,10 @@ DownloadOutcome RunDownloadLoop(DownloadSource& source, DownloadSink& sink,
     progress(DownloadPercent(outcome.received, announced));
     if (read == 0 && --zeroReadsLeft == 0) break;
   }
-  if (const auto digest = hash.Finish()) {
+  if (const auto digest = hash.Finish())
     outcome.digest = *digest;
-    outcome.sha256 = HexText(*digest);
-  } else {
+  else
     outcome.hashFailed = true;
-  }
   return outcome;
 }
 
@@ -66,25 +63,13 @@ bool IsPlainInstallerPath(std::wstring_view path) {
   return true;
 }
 
-namespace {
-
-bool SameHexDigest(std::string_view actual, std::wstring_view expected) {
-  if (actual.size() != expected.size()) return false;
-  for (std::size_t i = 0; i < actual.size(); ++i) {
-    wchar_t c = expected[i];
-    if (c >= L'A' && c <= L'F') c = static_cast<wchar_t>(c - L'A' + L'a');
-    if (c != static_cast<wchar_t>(actual[i])) return false;
-  }
-  return true;
-}
-
-}  // namespace
-
 bool IsCompleteDownload(const DownloadOutcome& outcome, std::optional<std::uint32_t> announced,
                         std::wstring_view expectedSha256) {
   if (outcome.stopped || outcome.writeFailed || outcome.hashFailed) return false;
   if (!announced || *announced == 0 || outcome.received != *announced) return false;
-  return expectedSha256.empty() || SameHexDigest(outcome.sha256, expectedSha256);
+  if (expectedSha256.empty()) return true;
+  Sha256Digest expected{};
+  return ParseHex(expectedSha256, expected) && expected == outcome.digest;
 }
 
 FileDigest DigestOf(DownloadSource& file) {

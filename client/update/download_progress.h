@@ -11,7 +11,6 @@
 #include <string>
 #include <string_view>
 
-#include "client/protocol/http_transport.h"
 #include "client/update/installer_signature.h"
 #include "client/update/sha256.h"
 
@@ -46,7 +45,6 @@ class DownloadSink {
 struct DownloadOutcome {
   std::uint64_t received = 0;
   Sha256Digest digest{};  // of the bytes received
-  std::string sha256;     // the same in lowercase hex
   bool writeFailed = false;
   bool hashFailed = false;  // the platform could not hash: nothing is launched
   bool stopped = false;

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "client/protocol/http_transport.h"
 #include "client/update/sha256.h"
+#include "common/text/hex.h"
 
 namespace tarvo {
 namespace {
@@ -140,9 +142,10 @@ TEST(DownloadLoop, TwoFullReadsShowFiftyThenHundredThenTenEmptyReads) {
   for (std::size_t capacity : source.capacities) EXPECT_EQ(capacity, 1024u);
   EXPECT_EQ(sink.written, body);
   EXPECT_EQ(outcome.received, 2048u);
-  EXPECT_EQ(outcome.sha256, Sha256Hex(body));
+  const std::string digest = HexText(outcome.digest);
+  EXPECT_EQ(digest, Sha256Hex(body));
   EXPECT_TRUE(IsCompleteDownload(outcome, 2048u, L""));
-  EXPECT_TRUE(IsCompleteDownload(outcome, 2048u, std::wstring(outcome.sha256.begin(), outcome.sha256.end())));
+  EXPECT_TRUE(IsCompleteDownload(outcome, 2048u, std::wstring(digest.begin(), digest.end())));
 }
 
 TEST(DownloadLoop, EmptyReadsNeedNotBeConsecutive) {
@@ -168,7 +171,8 @@ TEST(DownloadLoop, UnknownLengthStaysAtZeroAndIsNeverComplete) {
       RunDownloadLoop(source, sink, std::nullopt, [&](int p) { shown.push_back(p); });
   EXPECT_EQ(shown, std::vector<int>(12, 0));
   EXPECT_EQ(sink.written, body);
-  const std::wstring digest(outcome.sha256.begin(), outcome.sha256.end());
+  const std::string hex = HexText(outcome.digest);
+  const std::wstring digest(hex.begin(), hex.end());
   EXPECT_FALSE(IsCompleteDownload(outcome, std::nullopt, digest));
   EXPECT_FALSE(IsCompleteDownload(outcome, 0u, digest));
 }
@@ -180,6 +184,8 @@ TEST(DownloadLoop, OnlyACompleteMatchingDownloadIsLaunched) {
   for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   std::string other = digest;
   other[10] = other[10] == '0' ? '1' : '0';
+  std::string notHex = digest;
+  notHex[0] = 'g';
   const auto wide = [](const std::string& s) { return std::wstring(s.begin(), s.end()); };
 
   struct Case {
@@ -198,6 +204,7 @@ TEST(DownloadLoop, OnlyACompleteMatchingDownloadIsLaunched) {
       {"cut off, no digest named", {1024}, 2048u, L"", std::nullopt, false},
       {"one other digit in the digest", {1024, 1024}, 2048u, wide(other), std::nullopt, false},
       {"digest too short", {1024, 1024}, 2048u, wide(digest.substr(1)), std::nullopt, false},
+      {"digest not hex", {1024, 1024}, 2048u, wide(notHex), std::nullopt, false},
       {"longer than announced", {1024, 1024}, 1024u, L"", std::nullopt, false},
       {"nothing at all", {}, 2048u, L"", std::nullopt, false},
       {"a write failed", {1024, 1024}, 2048u, wide(digest), 1500, false},
