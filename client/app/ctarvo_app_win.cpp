@@ -14,7 +14,6 @@
 #include "client/protocol/credentials_store.h"
 #include "client/protocol/http_transport_win.h"
 #include "client/protocol/replies.h"
-#include "client/protocol/server_url.h"
 #include "client/protocol/service_requests.h"
 #include "client/session/main_dlg_win.h"
 #include "common/liveness/liveness_region_win.h"
