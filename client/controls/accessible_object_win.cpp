@@ -6,6 +6,7 @@
 #include <atomic>
 
 #include "client/controls/accessible_state.h"
+#include "common/process/library_function_win.h"
 
 namespace tarvo {
 namespace {
@@ -21,24 +22,15 @@ static_assert(accessible_state::kUnavailable == STATE_SYSTEM_UNAVAILABLE &&
 // The accessibility library, loaded when a screen reader first asks: the
 // client does not load it otherwise.
 struct Oleacc {
-  HRESULT(WINAPI* accessibleObjectFromWindow)(HWND, DWORD, REFIID, void**) = nullptr;
-  HRESULT(WINAPI* createStdAccessibleObject)(HWND, LONG, REFIID, void**) = nullptr;
-  LRESULT(WINAPI* lresultFromObject)(REFIID, WPARAM, LPUNKNOWN) = nullptr;
+  const HMODULE module = LoadLibraryW(L"oleacc.dll");
+  const decltype(&AccessibleObjectFromWindow) accessibleObjectFromWindow =
+      LibraryFunction<decltype(&AccessibleObjectFromWindow)>(module, "AccessibleObjectFromWindow");
+  const decltype(&CreateStdAccessibleObject) createStdAccessibleObject =
+      LibraryFunction<decltype(&CreateStdAccessibleObject)>(module, "CreateStdAccessibleObject");
+  const decltype(&LresultFromObject) lresultFromObject =
+      LibraryFunction<decltype(&LresultFromObject)>(module, "LresultFromObject");
 
-  Oleacc() {
-    if (const HMODULE module = LoadLibraryW(L"oleacc.dll")) {
-      Bind(accessibleObjectFromWindow, module, "AccessibleObjectFromWindow");
-      Bind(createStdAccessibleObject, module, "CreateStdAccessibleObject");
-      Bind(lresultFromObject, module, "LresultFromObject");
-    }
-  }
   bool loaded() const { return accessibleObjectFromWindow && createStdAccessibleObject && lresultFromObject; }
-
- private:
-  template <typename Function>
-  static void Bind(Function& function, HMODULE module, const char* name) {
-    function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-  }
 };
 
 const Oleacc& Library() {

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "common/process/library_function_win.h"
 #include "tools/driver/commands_win.h"
 #include "tools/driver/json_line.h"
 #include "tools/driver/output_win.h"
@@ -15,29 +16,21 @@ namespace {
 // other command of the driver (it runs thousands of times per test run)
 // keeps the small set of DLLs it always had.
 struct AccessibilityApi {
-  HRESULT(WINAPI* coInitializeEx)(LPVOID, DWORD) = nullptr;
-  void(WINAPI* coUninitialize)() = nullptr;
-  HRESULT(WINAPI* accessibleObjectFromWindow)(HWND, DWORD, REFIID, void**) = nullptr;
-  void(WINAPI* sysFreeString)(BSTR) = nullptr;
+  const HMODULE ole32 = LoadLibraryW(L"ole32.dll");
+  const HMODULE oleacc = LoadLibraryW(L"oleacc.dll");
+  const HMODULE oleaut32 = LoadLibraryW(L"oleaut32.dll");
+  const decltype(&CoInitializeEx) coInitializeEx =
+      LibraryFunction<decltype(&CoInitializeEx)>(ole32, "CoInitializeEx");
+  const decltype(&CoUninitialize) coUninitialize =
+      LibraryFunction<decltype(&CoUninitialize)>(ole32, "CoUninitialize");
+  const decltype(&AccessibleObjectFromWindow) accessibleObjectFromWindow =
+      LibraryFunction<decltype(&AccessibleObjectFromWindow)>(oleacc, "AccessibleObjectFromWindow");
+  const decltype(&SysFreeString) sysFreeString =
+      LibraryFunction<decltype(&SysFreeString)>(oleaut32, "SysFreeString");
 
   AccessibilityApi() {
-    const HMODULE ole32 = LoadLibraryW(L"ole32.dll");
-    const HMODULE oleacc = LoadLibraryW(L"oleacc.dll");
-    const HMODULE oleaut32 = LoadLibraryW(L"oleaut32.dll");
-    if (ole32 && oleacc && oleaut32) {
-      Bind(coInitializeEx, ole32, "CoInitializeEx");
-      Bind(coUninitialize, ole32, "CoUninitialize");
-      Bind(accessibleObjectFromWindow, oleacc, "AccessibleObjectFromWindow");
-      Bind(sysFreeString, oleaut32, "SysFreeString");
-    }
     if (!coInitializeEx || !coUninitialize || !accessibleObjectFromWindow || !sysFreeString)
       throw DriverError(DriverError::kFailed, "cannot load COM and the accessibility library");
-  }
-
- private:
-  template <typename Function>
-  static void Bind(Function& function, HMODULE module, const char* name) {
-    function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
   }
 };
 
@@ -51,10 +44,7 @@ const AccessibilityApi& Api() {
 class ClientObject {
  public:
   explicit ClientObject(const CommandLine& args) {
-    const DWORD timeout = TimeoutFromArgs(args);
-    const WindowInfo top = WaitForWindow(FilterFromArgs(args, 0), timeout);
-    const int id = static_cast<int>(ParseInteger(args.Positional(1, "control id"), "control id"));
-    const HWND control = WaitForControl(top.hwnd, id, timeout);
+    const HWND control = FindControl(args).hwnd;
     Api().coInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const HRESULT hr = Api().accessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
                                                         reinterpret_cast<void**>(&object_));

@@ -10,23 +10,6 @@ namespace {
 
 constexpr UINT kMessageTimeoutMs = 5000;
 
-struct Control {
-  WindowInfo top;
-  HWND hwnd;
-  int id;
-};
-
-// "<title> <controlId>" plus the window options: waits for both.
-Control FindControl(const CommandLine& args) {
-  const DWORD timeout = TimeoutFromArgs(args);
-  const ULONGLONG start = GetTickCount64();
-  const WindowInfo top = WaitForWindow(FilterFromArgs(args, 0), timeout);
-  const int id = static_cast<int>(ParseInteger(args.Positional(1, "control id"), "control id"));
-  const ULONGLONG spent = GetTickCount64() - start;
-  const HWND control = WaitForControl(top.hwnd, id, spent >= timeout ? 0 : static_cast<DWORD>(timeout - spent));
-  return {top, control, id};
-}
-
 }  // namespace
 
 int WaitWindowCommand(const Args& words) {

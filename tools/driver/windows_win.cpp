@@ -225,6 +225,16 @@ HWND WaitForControl(HWND top, int id, DWORD timeoutMs) {
   throw DriverError(DriverError::kNotFound, "no control with id " + std::to_string(id) + " in the window");
 }
 
+Control FindControl(const CommandLine& args) {
+  const DWORD timeout = TimeoutFromArgs(args);
+  const ULONGLONG start = GetTickCount64();
+  const WindowInfo top = WaitForWindow(FilterFromArgs(args, 0), timeout);
+  const int id = static_cast<int>(ParseInteger(args.Positional(1, "control id"), "control id"));
+  const ULONGLONG spent = GetTickCount64() - start;
+  const HWND control = WaitForControl(top.hwnd, id, spent >= timeout ? 0 : static_cast<DWORD>(timeout - spent));
+  return {top, control, id};
+}
+
 std::wstring ControlText(HWND control) {
   DWORD_PTR length = 0;
   if (!SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &length)) {

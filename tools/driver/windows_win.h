@@ -62,6 +62,14 @@ void WaitForNoWindow(const WindowFilter& filter, DWORD timeoutMs);
 
 // The descendant of `top` with control id `id`, waiting for it up to `timeoutMs`.
 HWND WaitForControl(HWND top, int id, DWORD timeoutMs);
+
+struct Control {
+  WindowInfo top;
+  HWND hwnd;
+  int id;
+};
+// "<title> <controlId>" plus the window options: waits for both within the timeout.
+Control FindControl(const CommandLine& args);
 std::vector<HWND> Descendants(HWND top);
 std::wstring ClassOf(HWND hwnd);
 // The control's text through WM_GETTEXT (works across processes, unlike GetWindowText).
