@@ -1,7 +1,6 @@
 #include "client/update/installer_download_win.h"
 
 #include <windows.h>
-#include <bcrypt.h>
 #include <sddl.h>
 #include <wininet.h>
 
@@ -10,6 +9,7 @@
 #include <vector>
 
 #include "client/base/app_settings.h"
+#include "client/update/cng_win.h"
 #include "client/update/download_progress.h"
 #include "client/protocol/http_reply_win.h"
 #include "client/protocol/internet_handles_win.h"
@@ -96,10 +96,11 @@ std::wstring CreatePrivateFolder(const std::wstring& tempFolder) {
   if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(rules.c_str(), SDDL_REVISION_1, &descriptor, nullptr))
     return {};
   SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+  const Cng* cng = LoadedCng();
   std::wstring created;
-  for (int attempt = 0; attempt < 16 && created.empty(); ++attempt) {
+  for (int attempt = 0; cng && attempt < 16 && created.empty(); ++attempt) {
     std::uint32_t random = 0;
-    if (BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(&random), sizeof random,
+    if (cng->BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(&random), sizeof random,
                         BCRYPT_USE_SYSTEM_PREFERRED_RNG) != 0)
       break;
     wchar_t suffix[9];
