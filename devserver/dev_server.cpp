@@ -72,11 +72,7 @@ std::string RawReplyHead(const httplib::Response& res, std::string_view framing)
 void Overlong(ConnectionStream& stream, const httplib::Response& res, std::size_t shortBy) {
   const std::size_t announced = res.body.size() > shortBy ? res.body.size() - shortBy : 0;
   const std::string reply = RawReplyHead(res, "Content-Length: " + std::to_string(announced) + "\r\n") + res.body;
-  for (std::size_t at = 0; at < reply.size();) {
-    const auto written = stream.write(reply.data() + at, reply.size() - at);
-    if (written <= 0) break;
-    at += static_cast<std::size_t>(written);
-  }
+  stream.write(reply.data(), reply.size());  // all of it, or the client is gone
   stream.Drop();
 }
 
