@@ -4,23 +4,10 @@
 #include <iterator>
 
 #include "client/base/texts.h"
-#include "client/browser/himetric.h"
-#include "client/browser/site_answers.h"
+#include "client/browser/site_answers_win.h"
 
 namespace tarvo {
 namespace {
-
-static_assert(site_result::kOk == S_OK && site_result::kNotImplemented == E_NOTIMPL &&
-              site_result::kNoInterface == E_NOINTERFACE && site_result::kFail == E_FAIL);
-
-InterfaceId ToInterfaceId(REFIID riid) {
-  InterfaceId id{riid.Data1, riid.Data2, riid.Data3, {}};
-  std::copy(std::begin(riid.Data4), std::end(riid.Data4), id.data4);
-  return id;
-}
-
-PixelRect ToPixelRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
-RECT ToRect(const PixelRect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 struct ScreenPixelsPerInch {
   int x;
@@ -119,8 +106,7 @@ void WebBrowser::SetRect(const RECT& newRect) {
   if (!Created()) return;
   rect = newRect;
   const ScreenPixelsPerInch& dpi = PixelsPerInch();
-  const HimetricSize extent = HimetricExtent(ToPixelRect(rect), dpi.x, dpi.y);
-  SIZEL size{extent.cx, extent.cy};
+  SIZEL size = HimetricExtent(rect, dpi.x, dpi.y);
   oleObject->SetExtent(DVASPECT_CONTENT, &size);
   if (inPlaceObject != nullptr) inPlaceObject->SetObjectRects(&rect, &rect);
 }
@@ -129,7 +115,7 @@ void WebBrowser::SetRect(const RECT& newRect) {
 
 HRESULT WebBrowser::QueryInterface(REFIID riid, void** object) {
   if (object == nullptr) return E_POINTER;
-  switch (InterfaceFor(ToInterfaceId(riid))) {
+  switch (InterfaceFor(riid)) {
     case SiteInterface::kClientSite:
       *object = ClientSite();
       break;
@@ -204,19 +190,7 @@ HRESULT WebBrowser::OnUIActivate() { return S_OK; }
 
 HRESULT WebBrowser::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
                                      LPRECT position, LPRECT clip, LPOLEINPLACEFRAMEINFO frameInfo) {
-  const WindowContext context =
-      WindowContextFor(ToPixelRect(rect), reinterpret_cast<std::uintptr_t>(parentWindow));
-  if (frame != nullptr) *frame = nullptr;
-  if (document != nullptr) *document = nullptr;
-  if (position != nullptr) *position = ToRect(context.position);
-  if (clip != nullptr) *clip = ToRect(context.clip);
-  if (frameInfo != nullptr) {
-    // cb is the caller's.
-    frameInfo->fMDIApp = context.mdiApp ? TRUE : FALSE;
-    frameInfo->hwndFrame = reinterpret_cast<HWND>(context.frameWindow);
-    frameInfo->haccel = reinterpret_cast<HACCEL>(context.accelerators);
-    frameInfo->cAccelEntries = context.acceleratorEntries;
-  }
+  FillWindowContext(rect, parentWindow, frame, document, position, clip, frameInfo);
   return S_OK;
 }
 

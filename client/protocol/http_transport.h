@@ -32,10 +32,11 @@ inline constexpr std::wstring_view kRequestHeaders =
     L"Content-Type: application/x-www-form-urlencoded\r\n"
     L"\r\n\r\n";
 
-// The request target: the text of `url` after its host (and port, when the
-// URL names one), exactly as written: escapes are not touched. Only a
-// backslash is sent as "%5c", because WinINet would turn it into "/".
-std::wstring RequestTarget(std::wstring_view url, std::wstring_view host);
+// The request target from a URL's path and extra information (its query), as
+// the platform's URL splitter returns them: exactly as written, escapes are
+// not touched, "/" when both are empty. Only a backslash is sent as "%5c",
+// because WinINet would turn it into "/".
+std::wstring RequestTarget(std::wstring_view path, std::wstring_view extraInfo);
 
 // The value of a Content-Length header: decimal digits that fit in 32 bits,
 // blanks around them allowed. Nothing for anything else.

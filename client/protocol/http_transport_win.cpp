@@ -42,7 +42,7 @@ RequestStatus Exchange(std::wstring& reply, const std::wstring& url, std::stop_t
   if (parts->scheme != INTERNET_SCHEME_HTTP && parts->scheme != INTERNET_SCHEME_HTTPS)
     return ERROR_INTERNET_UNRECOGNIZED_SCHEME;
   const bool secure = parts->scheme == INTERNET_SCHEME_HTTPS;
-  const std::string target = ToAnsi(RequestTarget(url, parts->host));
+  const std::string target = ToAnsi(parts->target);
   const std::string hostAnsi = ToAnsi(parts->host);
 
   InternetHandles handles;

@@ -13,6 +13,7 @@ struct UrlParts {
   INTERNET_SCHEME scheme = INTERNET_SCHEME_UNKNOWN;
   std::wstring host;
   INTERNET_PORT port = 0;  // the scheme's default when the URL names none
+  std::wstring target;     // path and query as written (see RequestTarget)
 };
 
 // Nothing when WinINet cannot split it (GetLastError() then tells why).

@@ -44,13 +44,21 @@ TEST(LivenessToken, OnlyTheExactTokenPasses) {
   EXPECT_FALSE(RegionHoldsToken(nullptr, 0, ClientToken));
 }
 
-TEST(RequestTarget, TextAfterTheHostAsWritten) {
-  EXPECT_EQ(RequestTarget(L"https://www.tarvo.co.kr/tarvo_app/index.php?r=%2b%20", L"www.tarvo.co.kr"),
-            L"/tarvo_app/index.php?r=%2b%20");
-  EXPECT_EQ(RequestTarget(L"http://127.0.0.1:8080/tarvo_plus/ping.php", L"127.0.0.1"), L"/tarvo_plus/ping.php");
-  EXPECT_EQ(RequestTarget(L"http://host", L"host"), L"/");
-  EXPECT_EQ(RequestTarget(L"http://host:81", L"host"), L"/");
-  EXPECT_EQ(RequestTarget(L"http://host/a?r=x\\y%5C", L"host"), L"/a?r=x%5cy%5C");
+TEST(RequestTarget, PathAndQueryAsWrittenWithBackslashesEscaped) {
+  const struct {
+    const char* name;
+    const wchar_t* path;
+    const wchar_t* extraInfo;
+    const wchar_t* expected;
+  } cases[] = {
+      {"escapes untouched", L"/tarvo_app/index.php", L"?r=%2b%20", L"/tarvo_app/index.php?r=%2b%20"},
+      {"path only", L"/tarvo_plus/ping.php", L"", L"/tarvo_plus/ping.php"},
+      {"nothing", L"", L"", L"/"},
+      {"query without a path", L"", L"?a=1", L"/?a=1"},
+      {"backslashes sent escaped", L"/a", L"?r=x\\y%5C", L"/a?r=x%5cy%5C"},
+      {"a backslash of the path too", L"/a\\b", L"", L"/a%5cb"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(RequestTarget(c.path, c.extraInfo), c.expected) << c.name;
 }
 
 }  // namespace
