@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "common/text/option_parser.h"
 #include "devserver/service/service_settings.h"
 
 namespace tarvo::devserver {
@@ -50,30 +51,20 @@ std::string UsageText() {
 std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::string>& args) {
   CommandLine cl;
   ServerConfig& c = cl.config;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    std::string option = args[i];
-    std::optional<std::string> inlineValue;
-    if (const auto eq = option.find('='); option.starts_with("--") && eq != std::string::npos) {
-      inlineValue = option.substr(eq + 1);
-      option.resize(eq);
-    }
-    if (option == "--help" || option == "-h") {
-      cl.help = true;
-      continue;
-    }
-    if (option == "--seed-demo") {
-      if (inlineValue) return "--seed-demo takes no value";
-      c.seedDemo = true;
-      continue;
-    }
-    std::string value;
-    if (inlineValue) {
-      value = *inlineValue;
-    } else if (i + 1 < args.size()) {
-      value = args[++i];
-    } else {
-      return option.starts_with("--") ? option + " needs a value" : "unexpected argument '" + option + "'";
-    }
+  std::vector<std::string> words = args;
+  for (std::string& word : words)
+    if (word == "-h") word = "--help";
+  auto parsed = ParseOptions<char>(words,
+                                   {"listen", "admin-listen", "db", "tls-cert", "tls-key", "installer",
+                                    "installer-folder", "app-version", "vpn-server", "max-connections", "queue"},
+                                   {"help", "seed-demo"});
+  if (const auto* error = std::get_if<OptionError<char>>(&parsed)) return DescribeOptionError(error->kind, error->name);
+  const auto& options = std::get<ParsedOptions<char>>(parsed);
+  if (!options.positional.empty()) return "unexpected argument '" + options.positional.front() + "'";
+  cl.help = options.HasFlag("help");
+  c.seedDemo = options.HasFlag("seed-demo");
+  for (const auto& [name, value] : options.values) {
+    const std::string option = "--" + name;
     if (value.empty()) return option + " needs a value";
     std::optional<std::string> error;
     if (option == "--listen") {
@@ -109,8 +100,6 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
     } else if (option == "--vpn-server") {
       c.vpnServer = value;
       if (auto reason = InvalidVpnServerReason(value)) error = "--vpn-server: " + *reason;
-    } else {
-      error = "unknown option '" + option + "'";
     }
     if (error) return *error;
   }

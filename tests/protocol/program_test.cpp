@@ -135,7 +135,10 @@ TEST(ProgramTest, BadCommandLinesFailWithAReason) {
       {{"--admin-listen", "192.168.0.10:8081"}, 2, "loopback"},
       {{"--tls-cert", "server.crt"}, 2, "--tls-key"},
       {{"--bogus"}, 2, "--bogus"},
-      {{"--db"}, 2, "--db"},
+      {{"--db"}, 2, "--db needs a value"},
+      {{"--db="}, 2, "--db needs a value"},
+      {{"--seed-demo=yes"}, 2, "--seed-demo takes no value"},
+      {{"stray"}, 2, "unexpected argument 'stray'"},
       {{"--app-version", "1,0"}, 2, "--app-version"},
       {{"--installer", "/nonexistent/Tarvo_setup.exe"}, 1, "/nonexistent/Tarvo_setup.exe"},
   };

@@ -94,12 +94,10 @@ int AccessibleCommand(const Args& words) {
   object->get_accDefaultAction(object.self(), &action);
   object->get_accRole(object.self(), &role);
   object->get_accState(object.self(), &state);
-  PrintLine(JsonLine()
-                .Text("name", TakeText(name))
-                .Number("role", NumberOf(role))
-                .Number("state", NumberOf(state))
-                .Text("default_action", TakeText(action))
-                .Str());
+  PrintLine(JsonText({{"name", TakeText(name)},
+                      {"role", NumberOf(role)},
+                      {"state", NumberOf(state)},
+                      {"default_action", TakeText(action)}}));
   return 0;
 }
 

@@ -1,44 +1,19 @@
 #include "tools/driver/command_line.h"
 
+#include "common/text/option_parser.h"
 #include "common/text/utf8.h"
 
 namespace tarvo::driver {
 
 CommandLine::CommandLine(const std::vector<std::wstring>& args, const std::vector<std::wstring>& valueOptions,
                          const std::vector<std::wstring>& flags) {
-  const std::set<std::wstring> known(valueOptions.begin(), valueOptions.end());
-  const std::set<std::wstring> knownFlags(flags.begin(), flags.end());
-  bool optionsEnded = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::wstring& word = args[i];
-    if (optionsEnded || word.size() < 3 || word.compare(0, 2, L"--") != 0) {
-      if (word == L"--") {
-        optionsEnded = true;
-      } else {
-        positional_.push_back(word);
-      }
-      continue;
-    }
-    std::wstring name = word.substr(2);
-    std::optional<std::wstring> inlineValue;
-    if (const auto eq = name.find(L'='); eq != std::wstring::npos) {
-      inlineValue = name.substr(eq + 1);
-      name.resize(eq);
-    }
-    if (knownFlags.count(name) != 0 && !inlineValue) {
-      flagsSet_.insert(name);
-    } else if (known.count(name) != 0) {
-      if (inlineValue) {
-        values_[name] = *inlineValue;
-      } else if (i + 1 < args.size()) {
-        values_[name] = args[++i];
-      } else {
-        throw DriverError(DriverError::kUsage, "option --" + ToUtf8(name) + " needs a value");
-      }
-    } else {
-      throw DriverError(DriverError::kUsage, "unknown option --" + ToUtf8(name));
-    }
-  }
+  auto parsed = ParseOptions(args, valueOptions, flags);
+  if (const auto* error = std::get_if<OptionError<wchar_t>>(&parsed))
+    throw DriverError(DriverError::kUsage, DescribeOptionError(error->kind, ToUtf8(error->name)));
+  auto& options = std::get<ParsedOptions<wchar_t>>(parsed);
+  positional_ = std::move(options.positional);
+  for (auto& [name, value] : options.values) values_[name] = std::move(value);  // the last one given counts
+  flagsSet_.insert(options.flags.begin(), options.flags.end());
 }
 
 const std::wstring& CommandLine::Positional(std::size_t i, const char* what) const {

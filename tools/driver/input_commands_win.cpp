@@ -45,7 +45,7 @@ Point PointFromArgs(const CommandLine& args) {
   return {at.x, at.y};
 }
 
-void PrintPoint(Point at) { PrintLine(JsonLine().Number("x", at.x).Number("y", at.y).Str()); }
+void PrintPoint(Point at) { PrintLine(JsonText({{"x", at.x}, {"y", at.y}})); }
 
 // Real input through the system's input queue, so that the window under the
 // point sees the same messages as from a user's mouse (hover, capture, press).
@@ -115,12 +115,10 @@ int CursorCommand(const Args& words) {
   POINT at{};
   if (!GetCursorPos(&at)) throw DriverError(DriverError::kFailed, "GetCursorPos failed");
   const HWND under = WindowFromPoint(at);
-  PrintLine(JsonLine()
-                .Number("x", at.x)
-                .Number("y", at.y)
-                .Hex("window", reinterpret_cast<std::uintptr_t>(under))
-                .Hex("top", reinterpret_cast<std::uintptr_t>(under ? GetAncestor(under, GA_ROOT) : nullptr))
-                .Str());
+  PrintLine(JsonText({{"x", at.x},
+                      {"y", at.y},
+                      {"window", HandleText(reinterpret_cast<std::uintptr_t>(under))},
+                      {"top", HandleText(reinterpret_cast<std::uintptr_t>(under ? GetAncestor(under, GA_ROOT) : nullptr))}}));
   return 0;
 }
 

@@ -1,28 +1,20 @@
 #pragma once
-// One JSON object written on one line: the driver's machine-readable output.
+// The driver's machine-readable output: one JSON object per line.
+
+#include <nlohmann/json.hpp>
 
 #include <string>
-#include <string_view>
 
 namespace tarvo::driver {
 
-class JsonLine {
- public:
-  JsonLine& Text(std::string_view key, std::string_view utf8Value);
-  JsonLine& Number(std::string_view key, long long value);
-  JsonLine& Bool(std::string_view key, bool value);
-  JsonLine& Hex(std::string_view key, unsigned long long value);  // "0x1f" as a string
-  JsonLine& Raw(std::string_view key, std::string_view json);     // an already formed JSON value
-  std::string Str() const { return "{" + body_ + "}"; }
+// Keys keep the order they were written in.
+using Json = nlohmann::ordered_json;
 
- private:
-  void Key(std::string_view key);
-  std::string body_;
-};
+// `value` on one line. Text that is not valid UTF-8 (a lone surrogate of a
+// window title) is given with replacement characters instead of refused.
+std::string JsonText(const Json& value);
 
-// "0x1f".
-std::string HexText(unsigned long long value);
-// `utf8` as a quoted JSON string.
-std::string JsonQuote(std::string_view utf8);
+// A handle, style or language id as "0x1f".
+std::string HandleText(unsigned long long value);
 
 }  // namespace tarvo::driver

@@ -86,7 +86,9 @@ int ForegroundCommand(const Args& words) {
   thread.cbSize = sizeof thread;
   const HWND focus =
       GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread) ? thread.hwndFocus : nullptr;
-  PrintLine(WindowJsonFields(DescribeWindow(window)).Hex("focus", reinterpret_cast<std::uintptr_t>(focus)).Str());
+  Json fields = WindowJsonFields(DescribeWindow(window));
+  fields["focus"] = HandleText(reinterpret_cast<std::uintptr_t>(focus));
+  PrintLine(JsonText(fields));
   return 0;
 }
 

@@ -69,21 +69,16 @@ std::optional<MessageBoxView> ReadMessageBox(const WindowInfo& window) {
 }
 
 std::string MessageBoxJson(const MessageBoxView& box) {
-  std::string buttons = "[";
-  for (const auto& [id, text] : box.buttons) {
-    if (buttons.size() > 1) buttons += ",";
-    buttons += JsonLine().Number("id", id).Text("name", ToUtf8(AnswerName(id))).Text("text", ToUtf8(text)).Str();
-  }
-  buttons += "]";
-  return JsonLine()
-      .Hex("hwnd", reinterpret_cast<std::uintptr_t>(box.window.hwnd))
-      .Text("caption", ToUtf8(box.window.title))
-      .Text("text", ToUtf8(box.text))
-      .Raw("buttons", buttons)
-      .Number("pid", box.window.pid)
-      .Text("exe", ToUtf8(box.window.exe))
-      .Hex("owner", reinterpret_cast<std::uintptr_t>(box.window.owner))
-      .Str();
+  Json buttons = Json::array();
+  for (const auto& [id, text] : box.buttons)
+    buttons.push_back({{"id", id}, {"name", ToUtf8(AnswerName(id))}, {"text", ToUtf8(text)}});
+  return JsonText({{"hwnd", HandleText(reinterpret_cast<std::uintptr_t>(box.window.hwnd))},
+                   {"caption", ToUtf8(box.window.title)},
+                   {"text", ToUtf8(box.text)},
+                   {"buttons", buttons},
+                   {"pid", box.window.pid},
+                   {"exe", ToUtf8(box.window.exe)},
+                   {"owner", HandleText(reinterpret_cast<std::uintptr_t>(box.window.owner))}});
 }
 
 int AnswerId(const std::wstring& name) {

@@ -41,7 +41,7 @@ std::string RegionFault(const std::wstring& name, const std::string& expected) {
   const auto nul = bytes.find('\0');
   if (nul == std::string::npos) return "no NUL within the 1024 bytes";
   const std::string token = bytes.substr(0, nul);
-  if (token != expected) return "token is " + JsonQuote(token);
+  if (token != expected) return "token is " + JsonText(token);
   const auto junk = bytes.find_first_not_of('\0', nul);
   if (junk != std::string::npos) return "byte at offset " + std::to_string(junk) + " after the token is not zero";
   return {};

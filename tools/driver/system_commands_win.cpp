@@ -41,11 +41,8 @@ int ListProcessesCommand(const Args& words) {
   const CommandLine args(words, {});
   args.ExpectAtMost(0);
   ForEachProcess([](const PROCESSENTRY32W& entry) {
-    PrintLine(JsonLine()
-                  .Number("pid", entry.th32ProcessID)
-                  .Number("ppid", entry.th32ParentProcessID)
-                  .Text("exe", ToUtf8(entry.szExeFile))
-                  .Str());
+    PrintLine(JsonText(
+        {{"pid", entry.th32ProcessID}, {"ppid", entry.th32ParentProcessID}, {"exe", ToUtf8(entry.szExeFile)}}));
   });
   return 0;
 }
@@ -54,13 +51,11 @@ int ListProcessesCommand(const Args& words) {
 int LocaleCommand(const Args& words) {
   const CommandLine args(words, {});
   args.ExpectAtMost(0);
-  PrintLine(JsonLine()
-                .Number("acp", GetACP())
-                .Number("oemcp", GetOEMCP())
-                .Hex("user_lcid", GetUserDefaultLCID())
-                .Hex("system_lcid", GetSystemDefaultLCID())
-                .Hex("ui_language", GetUserDefaultUILanguage())
-                .Str());
+  PrintLine(JsonText({{"acp", GetACP()},
+                      {"oemcp", GetOEMCP()},
+                      {"user_lcid", HandleText(GetUserDefaultLCID())},
+                      {"system_lcid", HandleText(GetSystemDefaultLCID())},
+                      {"ui_language", HandleText(GetUserDefaultUILanguage())}}));
   return 0;
 }
 
@@ -95,12 +90,10 @@ int FontCheckCommand(const Args& words) {
 
   long long missing = 0;
   for (std::size_t i = 0; i < text.size(); ++i) missing += glyphs[i] == 0xFFFF ? 1 : 0;
-  PrintLine(JsonLine()
-                .Text("requested", ToUtf8(face))
-                .Text("selected", ToUtf8(selected))
-                .Number("charset", metrics.tmCharSet)
-                .Number("missing", missing)
-                .Str());
+  PrintLine(JsonText({{"requested", ToUtf8(face)},
+                      {"selected", ToUtf8(selected)},
+                      {"charset", metrics.tmCharSet},
+                      {"missing", missing}}));
   return 0;
 }
 

@@ -45,16 +45,14 @@ int ListControlsCommand(const Args& words) {
     RECT rect{};
     GetWindowRect(child, &rect);
     MapWindowPoints(HWND_DESKTOP, top.hwnd, reinterpret_cast<POINT*>(&rect), 2);
-    PrintLine(JsonLine()
-                  .Hex("hwnd", reinterpret_cast<std::uintptr_t>(child))
-                  .Number("id", GetDlgCtrlID(child))
-                  .Text("class", ToUtf8(ClassOf(child)))
-                  .Text("text", ToUtf8(ControlText(child)))
-                  .Bool("visible", IsWindowVisible(child) != FALSE)
-                  .Bool("enabled", IsWindowEnabled(child) != FALSE)
-                  .Hex("style", static_cast<DWORD>(GetWindowLongPtrW(child, GWL_STYLE)))
-                  .Raw("rect", RectJson(rect))
-                  .Str());
+    PrintLine(JsonText({{"hwnd", HandleText(reinterpret_cast<std::uintptr_t>(child))},
+                        {"id", GetDlgCtrlID(child)},
+                        {"class", ToUtf8(ClassOf(child))},
+                        {"text", ToUtf8(ControlText(child))},
+                        {"visible", IsWindowVisible(child) != FALSE},
+                        {"enabled", IsWindowEnabled(child) != FALSE},
+                        {"style", HandleText(static_cast<DWORD>(GetWindowLongPtrW(child, GWL_STYLE)))},
+                        {"rect", RectJson(rect)}}));
   }
   return 0;
 }

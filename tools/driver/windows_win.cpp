@@ -43,11 +43,11 @@ bool WindowFilter::Matches(const WindowInfo& window) const {
 
 std::string WindowFilter::Describe() const {
   std::string text = "window";
-  if (title) text += " titled " + JsonQuote(ToUtf8(*title));
-  if (className) text += " of class " + JsonQuote(ToUtf8(*className));
-  if (exe) text += " of " + JsonQuote(ToUtf8(*exe));
+  if (title) text += " titled " + JsonText(ToUtf8(*title));
+  if (className) text += " of class " + JsonText(ToUtf8(*className));
+  if (exe) text += " of " + JsonText(ToUtf8(*exe));
   if (pid) text += " of process " + std::to_string(*pid);
-  if (hwnd) text += " with handle " + HexText(reinterpret_cast<std::uintptr_t>(*hwnd));
+  if (hwnd) text += " with handle " + HandleText(reinterpret_cast<std::uintptr_t>(*hwnd));
   if (visibleOnly) text += " (visible)";
   return text;
 }
@@ -149,35 +149,23 @@ std::vector<WindowInfo> TopLevelWindows() {
   return windows;
 }
 
-std::string RectJson(const RECT& rect) {
-  std::string json = "[";
-  json += std::to_string(rect.left);
-  json += ',';
-  json += std::to_string(rect.top);
-  json += ',';
-  json += std::to_string(rect.right);
-  json += ',';
-  json += std::to_string(rect.bottom);
-  json += ']';
-  return json;
+Json RectJson(const RECT& rect) { return Json::array({rect.left, rect.top, rect.right, rect.bottom}); }
+
+Json WindowJsonFields(const WindowInfo& window) {
+  return {{"hwnd", HandleText(reinterpret_cast<std::uintptr_t>(window.hwnd))},
+          {"class", ToUtf8(window.className)},
+          {"title", ToUtf8(window.title)},
+          {"visible", window.visible},
+          {"enabled", window.enabled},
+          {"style", HandleText(window.style)},
+          {"exstyle", HandleText(window.exStyle)},
+          {"rect", RectJson(window.rect)},
+          {"pid", window.pid},
+          {"exe", ToUtf8(window.exe)},
+          {"owner", HandleText(reinterpret_cast<std::uintptr_t>(window.owner))}};
 }
 
-JsonLine WindowJsonFields(const WindowInfo& window) {
-  return JsonLine()
-      .Hex("hwnd", reinterpret_cast<std::uintptr_t>(window.hwnd))
-      .Text("class", ToUtf8(window.className))
-      .Text("title", ToUtf8(window.title))
-      .Bool("visible", window.visible)
-      .Bool("enabled", window.enabled)
-      .Hex("style", window.style)
-      .Hex("exstyle", window.exStyle)
-      .Raw("rect", RectJson(window.rect))
-      .Number("pid", window.pid)
-      .Text("exe", ToUtf8(window.exe))
-      .Hex("owner", reinterpret_cast<std::uintptr_t>(window.owner));
-}
-
-std::string WindowJson(const WindowInfo& window) { return WindowJsonFields(window).Str(); }
+std::string WindowJson(const WindowInfo& window) { return JsonText(WindowJsonFields(window)); }
 
 WindowInfo WaitForWindow(const WindowFilter& filter, DWORD timeoutMs) {
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;

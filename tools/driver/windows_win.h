@@ -53,8 +53,8 @@ DWORD TimeoutFromArgs(const CommandLine& args);
 WindowInfo DescribeWindow(HWND hwnd);
 std::vector<WindowInfo> TopLevelWindows();
 std::string WindowJson(const WindowInfo& window);
-JsonLine WindowJsonFields(const WindowInfo& window);  // the same fields, for a caller to add more
-std::string RectJson(const RECT& rect);  // [left,top,right,bottom]
+Json WindowJsonFields(const WindowInfo& window);  // the same fields, for a caller to add more
+Json RectJson(const RECT& rect);  // [left,top,right,bottom]
 
 // Polls every 50 ms; DriverError kNotFound after `timeoutMs`.
 WindowInfo WaitForWindow(const WindowFilter& filter, DWORD timeoutMs);
