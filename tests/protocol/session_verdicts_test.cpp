@@ -29,7 +29,7 @@ TEST_F(SessionVerdicts, StatusCountsDownTheMinutesAndEndsAtZero) {
                {seconds(58), "1"}, {seconds(1), "0"}, {minutes(60), "0"}};
   for (const auto& step : steps) {
     AdvanceClock(step.advance);
-    EXPECT_EQ(StatusPayload(code), step.payload);
+    EXPECT_EQ(StatusPayload(code), step.payload) << "after another " << step.advance.count() << " ms";
   }
   EXPECT_EQ(Get("/tarvo_app/join.php?k=w&rand_code=" + code).body, "0");
 

@@ -36,20 +36,42 @@ class ConnectionControllerTest : public ::testing::Test {
     http->Fallback(L"leave-notice", L"OK");
   }
   void TearDown() override {
+    clock->RunFreely();
     session->Shutdown();
   }
+
+  // Waits for `event` (logged `times` times). The clock stands still unless
+  // moved: whenever the event has not come for a moment, it is moved to the
+  // end of the earliest pause in progress, so the workers go on one pause at a
+  // time.
+  bool WaitFor(const std::wstring& event, int times = 1) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < limit) {
+      if (log.WaitFor(event, times, kSettle)) return true;
+      clock->AdvanceToNextPause();
+    }
+    return false;
+  }
+
+  // Joins the workers, moving the clock as WaitFor does while they run.
+  void JoinWorkers() {
+    auto joined = std::async(std::launch::async, [this] { session->JoinWorkers(); });
+    while (joined.wait_for(kSettle) != std::future_status::ready) clock->AdvanceToNextPause();
+  }
+
+  static constexpr std::chrono::milliseconds kSettle{10};
 
   // Connects and waits until the tunnel is confirmed.
   void Connect() {
     http->Script(L"join", {kJoinReply});
     http->Script(L"ping", {L"0"});
     session->ConnectButton();
-    ASSERT_TRUE(log.WaitFor(L"enable disconnect"));
+    ASSERT_TRUE(WaitFor(L"enable disconnect"));
   }
 
   void HangUpAndJoin() {
     session->StartHangUp();
-    session->JoinWorkers();
+    JoinWorkers();
   }
 
   EventLog log;
@@ -68,7 +90,7 @@ TEST_F(ConnectionControllerTest, ConnectDialsConfirmsAndFollowsTheDays) {
   EXPECT_EQ(session->m_strVpnServer, L"vpn.example");
   EXPECT_EQ(session->m_strVpnPassword, L"secret");
   EXPECT_EQ(session->m_bConnected, 1);
-  ASSERT_TRUE(log.WaitFor(L"label days 0일"));
+  ASSERT_TRUE(WaitFor(L"label days 0일"));
   EXPECT_LT(log.IndexOf(L"label days 30일"), log.IndexOf(L"label days 0일"));
   // The address is shown in one step, followed by 17 blanks.
   EXPECT_EQ(log.Count(L"label status! 10.8.0.1                 "), 1);
@@ -80,7 +102,7 @@ TEST_F(ConnectionControllerTest, ConnectDialsConfirmsAndFollowsTheDays) {
 TEST_F(ConnectionControllerTest, JoinReplyZeroMeansNoServiceAndNoDial) {
   http->Script(L"join", {L"0"});
   session->ConnectButton();
-  session->JoinWorkers();
+  JoinWorkers();
   const std::wstring blank(27, L' ');
   const std::vector<std::wstring> expected = {
       L"label status 접속중입니다.", L"request join",       L"disable connect",
@@ -96,8 +118,8 @@ TEST_F(ConnectionControllerTest, FailedDialShowsItsNumberAndReleasesTheAttempt) 
   http->Script(L"join", {kJoinReply});
   dialer->ScriptDials({691});
   session->ConnectButton();
-  ASSERT_TRUE(log.WaitFor(L"enable connect"));
-  session->JoinWorkers();
+  ASSERT_TRUE(WaitFor(L"enable connect"));
+  JoinWorkers();
   EXPECT_EQ(log.Count(L"label status 691 오류"), 1);
   EXPECT_EQ(log.Count(L"hangup 1"), 1);
   EXPECT_EQ(log.Count(L"enable disconnect"), 0);
@@ -110,8 +132,8 @@ TEST_F(ConnectionControllerTest, SixtyOneFailedStatusRequestsReconnect) {
   http->Script(L"status", failures);
   http->Script(L"ping", {L"0", L"0"});  // the reconnect's ping wait, then its confirmation
   http->Fallback(L"status", Status(L"2880"));
-  ASSERT_TRUE(log.WaitFor(L"label status 재접속중입니다."));
-  ASSERT_TRUE(log.WaitFor(L"label days 2일"));
+  ASSERT_TRUE(WaitFor(L"label status 재접속중입니다."));
+  ASSERT_TRUE(WaitFor(L"label days 2일"));
   EXPECT_EQ(log.Count(L"dial 2"), 1);
   EXPECT_EQ(log.Count(L"label status 10.8.0.2                 "), 1);  // two steps this time
   EXPECT_LT(log.IndexOf(L"hangup 1"), log.IndexOf(L"dial 2"));
@@ -123,7 +145,7 @@ TEST_F(ConnectionControllerTest, AValidReplyAtTheSixtiethRetryDoesNotReconnect) 
   std::vector<std::wstring> replies(60, Status(L"error"));  // the first and 59 retries
   replies.push_back(Status(L"2880"));
   http->Script(L"status", replies);
-  ASSERT_TRUE(log.WaitFor(L"label days 2일"));
+  ASSERT_TRUE(WaitFor(L"label days 2일"));
   EXPECT_EQ(log.Count(L"label status 재접속중입니다."), 0);
   EXPECT_EQ(log.CountPrefix(L"dial "), 1);
   HangUpAndJoin();
@@ -133,7 +155,7 @@ TEST_F(ConnectionControllerTest, TunnelConfirmedAfterOneRedial) {
   http->Script(L"join", {kJoinReply});
   http->Script(L"ping", {L"1", L"0"});
   session->ConnectButton();
-  ASSERT_TRUE(log.WaitFor(L"enable disconnect"));
+  ASSERT_TRUE(WaitFor(L"enable disconnect"));
   EXPECT_EQ(log.CountPrefix(L"dial "), 2);
   EXPECT_LT(log.IndexOf(L"hangup 1"), log.IndexOf(L"dial 2"));
   EXPECT_EQ(log.Count(L"label status! 10.8.0.2                 "), 1);
@@ -165,7 +187,7 @@ TEST_F(ConnectionControllerTest, VerdictsRunTheirProceduresInOrder) {
     SetUp();
     Connect();
     http->Script(L"status", {Status(c.payload)});
-    ASSERT_TRUE(log.WaitFor(c.tail.back()));
+    ASSERT_TRUE(WaitFor(c.tail.back()));
     auto events = log.Events();
     const int connected = session->m_bConnected;
     HangUpAndJoin();  // maintenance leaves the flag set: the link thread runs until stopped
@@ -182,7 +204,7 @@ TEST_F(ConnectionControllerTest, DaysAfterAReconnectComeFromTheCyclesStatusPaylo
   dialer->LoseAddress();
   http->Script(L"status", {Status(L"4320")});
   http->Script(L"ping", {L"17", L"0", L"0"});  // a ping reply that reads like minutes must not count
-  ASSERT_TRUE(log.WaitFor(L"label days 3일"));
+  ASSERT_TRUE(WaitFor(L"label days 3일"));
   EXPECT_EQ(log.Count(L"label days 0일"), 0);
   EXPECT_LT(log.IndexOf(L"label status 재접속중입니다."), log.IndexOf(L"label days 3일"));
   HangUpAndJoin();
@@ -192,7 +214,7 @@ TEST_F(ConnectionControllerTest, HangUpStopsLinkThenKeepaliveThenHangsUpThenRest
   Connect();
   session->LeaveNotice();
   session->StartHangUp();
-  session->JoinWorkers();
+  JoinWorkers();
   const int notice = log.IndexOf(L"request leave-notice");
   const int hangup = log.IndexOf(L"hangup 1");
   ASSERT_GE(notice, 0);
@@ -208,7 +230,7 @@ TEST_F(ConnectionControllerTest, HangUpStopsLinkThenKeepaliveThenHangsUpThenRest
 
 TEST_F(ConnectionControllerTest, HangUpWhenNotConnectedOnlyRestoresTheWindow) {
   session->StartHangUp();
-  session->JoinWorkers();
+  JoinWorkers();
   EXPECT_EQ(log.CountPrefix(L"hangup"), 0);
   EXPECT_EQ(log.Count(L"label status -"), 1);
 }
@@ -218,11 +240,12 @@ TEST_F(ConnectionControllerTest, DisconnectDuringAReconnectStopsAllDialling) {
   dialer->LoseAddress();
   http->Script(L"status", {Status(L"2880")});
   // The server stays silent for the reconnect's ping wait: the thread waits there.
-  ASSERT_TRUE(log.WaitFor(L"label status 재접속중입니다."));
-  ASSERT_TRUE(log.WaitFor(L"request ping", 2));
+  ASSERT_TRUE(WaitFor(L"label status 재접속중입니다."));
+  ASSERT_TRUE(WaitFor(L"request ping", 2));
   HangUpAndJoin();
   const int dialsBefore = log.CountPrefix(L"dial ");
   http->Fallback(L"ping", L"0");
+  clock->Advance(std::chrono::hours(1));  // long past every pause
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_EQ(log.CountPrefix(L"dial "), dialsBefore);
   EXPECT_EQ(log.Count(L"label status -"), 1);
@@ -231,12 +254,12 @@ TEST_F(ConnectionControllerTest, DisconnectDuringAReconnectStopsAllDialling) {
 TEST_F(ConnectionControllerTest, TheWindowIsRestoredWithoutWaitingForARequestThatCannotBeInterrupted) {
   Connect();
   http->Deafen(L"status");
-  ASSERT_TRUE(log.WaitFor(L"request status"));
+  ASSERT_TRUE(WaitFor(L"request status"));
   session->StartHangUp();
-  ASSERT_TRUE(log.WaitFor(L"label status -"));
+  ASSERT_TRUE(WaitFor(L"label status -"));
   EXPECT_EQ(log.Count(L"hangup 1"), 1);
   http->Release();  // the abandoned request ends later and changes nothing
-  session->JoinWorkers();
+  JoinWorkers();
   EXPECT_EQ(log.CountPrefix(L"label days"), 0);
 }
 
@@ -244,14 +267,14 @@ TEST_F(ConnectionControllerTest, AHangUpRestoresTheWindowWhileADialIsBlocked) {
   http->Script(L"join", {kJoinReply});
   dialer->HoldNextDial();
   session->ConnectButton();
-  ASSERT_TRUE(log.WaitFor(L"dial 1"));
+  ASSERT_TRUE(WaitFor(L"dial 1"));
   session->StartHangUp();
-  ASSERT_TRUE(log.WaitFor(L"label status -"));  // the dial is still blocked
+  ASSERT_TRUE(WaitFor(L"label status -"));  // the dial is still blocked
   EXPECT_EQ(log.Count(L"dialled 1 rc 0"), 0);
-  EXPECT_LE(clock->asked(), 3 * SessionTiming::kAddressLossPause.count() + SessionTiming::kAfterJoinRequest.count());
+  EXPECT_LE(clock->Now().count(), 3 * SessionTiming::kAddressLossPause.count() + SessionTiming::kAfterJoinRequest.count());
   // The dial returns later, hangs up its own connection and changes nothing.
   dialer->Release();
-  session->JoinWorkers();
+  JoinWorkers();
   EXPECT_LT(log.IndexOf(L"dialled 1 rc 0"), log.IndexOf(L"hangup 1"));
   EXPECT_EQ(log.CountPrefix(L"request ping"), 0);  // no keepalive was started
   EXPECT_EQ(log.Count(L"label status -"), 1);
@@ -264,15 +287,16 @@ TEST_F(ConnectionControllerTest, TheNextConnectsDialWaitsForAnAbandonedDial) {
   http->Script(L"ping", {L"0"});
   dialer->HoldNextDial();
   session->ConnectButton();
-  ASSERT_TRUE(log.WaitFor(L"dial 1"));
+  ASSERT_TRUE(WaitFor(L"dial 1"));
   session->StartHangUp();
-  ASSERT_TRUE(log.WaitFor(L"label status -"));
+  ASSERT_TRUE(WaitFor(L"label status -"));
   session->ConnectButton();  // the user connects again while the first dial still hangs
-  ASSERT_TRUE(log.WaitFor(L"request join", 2));
+  ASSERT_TRUE(WaitFor(L"request join", 2));
+  clock->Advance(std::chrono::hours(1));  // long past every pause under way
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_EQ(log.Count(L"dial 2"), 0);
   dialer->Release();
-  ASSERT_TRUE(log.WaitFor(L"enable disconnect"));
+  ASSERT_TRUE(WaitFor(L"enable disconnect"));
   EXPECT_EQ(dialer->mostDialsAtOnce(), 1);
   EXPECT_LT(log.IndexOf(L"hangup 1"), log.IndexOf(L"dial 2"));
   EXPECT_EQ(log.Count(L"label status! 10.8.0.2                 "), 1);
@@ -285,7 +309,7 @@ TEST_F(ConnectionControllerTest, TheWindowsEntryPointsDoNotWaitForAWorkersRemote
   http->Script(L"status", {Status(L"2880")});
   http->Script(L"ping", {L"0"});  // the reconnect's ping wait; then it hangs up to redial
   dialer->HoldHangUps();
-  ASSERT_TRUE(log.WaitFor(L"hangup held 1"));
+  ASSERT_TRUE(WaitFor(L"hangup held 1"));
   // The worker is inside a hang-up that does not return: the window's thread
   // must still get through the disconnect's calls.
   auto disconnect = std::async(std::launch::async, [&] {
@@ -294,8 +318,8 @@ TEST_F(ConnectionControllerTest, TheWindowsEntryPointsDoNotWaitForAWorkersRemote
   });
   ASSERT_EQ(disconnect.wait_for(std::chrono::seconds(20)), std::future_status::ready);
   dialer->Release();
-  ASSERT_TRUE(log.WaitFor(L"label status -"));
-  session->JoinWorkers();
+  ASSERT_TRUE(WaitFor(L"label status -"));
+  JoinWorkers();
   // The stopped worker dialled no more, before or after the restore.
   EXPECT_EQ(log.CountPrefix(L"dial "), 1);
   EXPECT_EQ(log.Count(L"label status -"), 1);
@@ -307,7 +331,7 @@ TEST_F(ConnectionControllerTest, ShutdownDoesNotWaitForAWorkersRemoteAccessCall)
   dialer->ScriptDials({691});
   dialer->HoldHangUps();
   session->ConnectButton();
-  ASSERT_TRUE(log.WaitFor(L"hangup held 1"));  // the failed dial's release
+  ASSERT_TRUE(WaitFor(L"hangup held 1"));  // the failed dial's release
   auto shutdown = std::async(std::launch::async, [&] { session->Shutdown(); });
   ASSERT_EQ(shutdown.wait_for(std::chrono::seconds(20)), std::future_status::ready);
   dialer->Release();
@@ -344,7 +368,7 @@ TEST_F(ConnectionControllerTest, ARefusedRedialIsTriedAgain) {
       dialer->ScriptDials({0, 691, 0});
       session->ConnectButton();
     }
-    ASSERT_TRUE(log.WaitFor(c.shown));
+    ASSERT_TRUE(WaitFor(c.shown));
     EXPECT_EQ(log.CountPrefix(L"dial "), 3);
     EXPECT_LT(log.IndexOf(L"dialled 2 rc 691"), log.IndexOf(L"hangup 2"));
     EXPECT_LT(log.IndexOf(L"hangup 2"), log.IndexOf(L"dial 3"));
@@ -356,7 +380,7 @@ TEST_F(ConnectionControllerTest, AMissingWatchdogHangsUpAndEndsTheClient) {
   watchdog->alive = false;
   http->Script(L"join", {kJoinReply});
   session->ConnectButton();
-  ASSERT_TRUE(log.WaitFor(L"app-exit"));
+  ASSERT_TRUE(WaitFor(L"app-exit"));
   EXPECT_LT(log.IndexOf(L"hangup 1"), log.IndexOf(L"app-exit"));
   HangUpAndJoin();
 }
@@ -366,6 +390,7 @@ TEST_F(ConnectionControllerTest, ShutdownLeavesNoWorkerEffect) {
   const auto before = log.Events().size();
   session->Shutdown();
   http->Fallback(L"status", Status(L"0"));
+  clock->RunFreely();  // a worker that were still running would go on now
   std::this_thread::sleep_for(std::chrono::milliseconds(30));
   for (std::size_t i = before; i < log.Events().size(); ++i)
     EXPECT_EQ(log.Events()[i].rfind(L"request", 0), 0u) << "only a request already under way may be logged";

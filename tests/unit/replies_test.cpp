@@ -19,7 +19,7 @@ TEST(LeadingInt, ReadsLikeTheRuntime) {
       {L"12 34", 12},    {L"\t\n9", 9},    {L"--1", 0},  {L"99999999999999", INT_MAX},
       {L"-99999999999999", INT_MIN},
   };
-  for (const auto& c : cases) EXPECT_EQ(LeadingInt(c.in), c.out);
+  for (const auto& c : cases) EXPECT_EQ(LeadingInt(c.in), c.out) << c.in;
 }
 
 TEST(DaysLeft, WholeDaysTruncatedTowardZero) {
@@ -30,7 +30,7 @@ TEST(DaysLeft, WholeDaysTruncatedTowardZero) {
       {L"43200", L"30일"}, {L"1439", L"0일"}, {L"1440", L"1일"}, {L"2880", L"2일"},
       {L"error", L"0일"},  {L"-1440", L"-1일"}, {L"-1439", L"0일"},
   };
-  for (const auto& c : cases) EXPECT_EQ(texts::DaysLeftText(DaysFromMinutes(c.minutes)), c.text);
+  for (const auto& c : cases) EXPECT_EQ(texts::DaysLeftText(DaysFromMinutes(c.minutes)), c.text) << c.minutes;
 }
 
 TEST(VersionReply, FieldsAndVerdict) {

@@ -25,8 +25,8 @@ TEST(Scramble, RoundTripsAnyText) {
       std::wstring(1, L'\x1f') + std::wstring(1, L'\x7f') + L"\u00e9\U0001F600",
   };
   for (const auto& text : texts) {
-    EXPECT_EQ(UnscrambleText(ScrambleText(text)), text);
-    EXPECT_EQ(ScrambleText(UnscrambleText(text)), text);
+    EXPECT_EQ(UnscrambleText(ScrambleText(text)), text) << text;
+    EXPECT_EQ(ScrambleText(UnscrambleText(text)), text) << text;
   }
 }
 

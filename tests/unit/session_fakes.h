@@ -9,6 +9,8 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <set>
+#include <stop_token>
 #include <string>
 #include <thread>
 #include <vector>
@@ -54,7 +56,8 @@ class EventLog {
     return -1;
   }
   // Waits (in real time) until `event` has been logged `times` times.
-  bool WaitFor(const std::wstring& event, int times = 1, std::chrono::seconds limit = std::chrono::seconds(20)) {
+  bool WaitFor(const std::wstring& event, int times = 1,
+               std::chrono::milliseconds limit = std::chrono::seconds(20)) {
     std::unique_lock lock(mutex_);
     return changed_.wait_for(lock, limit, [&] {
       int n = 0;
@@ -217,20 +220,65 @@ class FakeWatchdog : public WatchdogProbe {
 
 // Real, stop-aware pauses scaled down a thousand times; adds up the time
 // the session asked for.
+// Time stands still until the test moves it. A pause ends once the clock has
+// been moved to its end (or a stop is requested); a test moves it with
+// Advance or to the end of the earliest pause in progress with
+// AdvanceToNextPause. A pause of the thread that made the clock (the test's,
+// standing in for the window's thread) moves the clock itself: the test
+// called what waits. RunFreely lets every pause end at once, for a test's
+// end, where nothing should wait for time that will not come.
 class FakeClock : public Clock {
  public:
   bool Pause(std::stop_token stop, std::chrono::milliseconds duration) override {
-    asked_ += duration.count();
-    std::mutex m;
-    std::condition_variable_any cv;
-    std::unique_lock lock(m);
-    cv.wait_for(lock, stop, std::chrono::microseconds(duration.count()), [] { return false; });
+    std::unique_lock lock(mutex_);
+    const std::chrono::milliseconds end = now_ + duration;
+    if (std::this_thread::get_id() == testThread_) {
+      now_ = end;
+      changed_.notify_all();
+      return !stop.stop_requested();
+    }
+    const auto pending = pending_.insert(end);
+    changed_.notify_all();
+    changed_.wait(lock, stop, [&] { return free_ || now_ >= end; });
+    pending_.erase(pending);
     return !stop.stop_requested();
   }
-  long long asked() const { return asked_.load(); }
+
+  void Advance(std::chrono::milliseconds by) {
+    std::lock_guard lock(mutex_);
+    now_ += by;
+    changed_.notify_all();
+  }
+
+  // Waits (in real time, up to `wait`) for a pause in progress and moves the
+  // clock to its end; false when none came.
+  bool AdvanceToNextPause(std::chrono::milliseconds wait = std::chrono::milliseconds(0)) {
+    std::unique_lock lock(mutex_);
+    if (!changed_.wait_for(lock, wait, [&] { return !pending_.empty(); })) return false;
+    now_ = std::max(now_, *pending_.begin());
+    changed_.notify_all();
+    return true;
+  }
+
+  void RunFreely() {
+    std::lock_guard lock(mutex_);
+    free_ = true;
+    changed_.notify_all();
+  }
+
+  // The time the test has moved the clock by.
+  std::chrono::milliseconds Now() const {
+    std::lock_guard lock(mutex_);
+    return now_;
+  }
 
  private:
-  std::atomic<long long> asked_{0};
+  mutable std::mutex mutex_;
+  std::condition_variable_any changed_;
+  std::chrono::milliseconds now_{0};
+  std::multiset<std::chrono::milliseconds> pending_;
+  bool free_ = false;
+  const std::thread::id testThread_ = std::this_thread::get_id();
 };
 
 class RecordingView : public SessionView {

@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "client/base/app_settings.h"
-#include "client/system/ansi_codepage.h"
 #include "client/protocol/scramble.h"
-#include "client/protocol/server_url.h"
 
 namespace tarvo {
 namespace {
@@ -29,25 +26,12 @@ TEST(UrlEncodeAnsi, UnrepresentableCharactersBecomeTheDefaultCharacter) {
   EXPECT_EQ(UrlEncodeAnsi(L"\u0e01"), L"%3f");  // Thai: not in CP949
 }
 
-TEST(AnsiCodePage, KoreanRoundTripsAndBadBytesAreReplaced) {
-  EXPECT_EQ(FromAnsi(ToAnsi(L"서버와의 통신 abc")), L"서버와의 통신 abc");
-  EXPECT_EQ(FromAnsi(std::string("a\xff", 2)), L"a\uFFFD");
-  EXPECT_TRUE(IsAnsiRepresentable(L"홍길동 id-01"));
-  EXPECT_FALSE(IsAnsiRepresentable(L"\u0e01"));
-}
-
 TEST(EncodeCredentials, IsTheEncodedScrambledTemplate) {
   const std::wstring plain = L"apib{}login/&?uidvlmp홍길동/&?pwdq# p w";
   EXPECT_EQ(EncodeCredentials(L"홍길동", L"p w"), UrlEncodeAnsi(ScrambleText(plain)));
   // Empty id and password still give the encoded template.
   EXPECT_EQ(EncodeCredentials(L"", L""), UrlEncodeAnsi(ScrambleText(L"apib{}login/&?uidvlmp/&?pwdq# ")));
   EXPECT_FALSE(EncodeCredentials(L"", L"").empty());
-}
-
-TEST(MakeServerUrl, PrefixesTheBaseUrl) {
-  EXPECT_EQ(MakeServerUrl(L"/tarvo_plus/ping.php"), ServerBaseUrl() + L"/tarvo_plus/ping.php");
-  EXPECT_EQ(MakeServerUrl(), ServerBaseUrl());
-  EXPECT_NE(ServerBaseUrl().back(), L'/');
 }
 
 }  // namespace
