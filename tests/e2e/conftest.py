@@ -7,6 +7,9 @@ machine       per test: a fresh program folder, an empty rasdial record, the
               build/e2e-artifacts/<test>/ and a summary is printed
 devserver     per test: the reference server on free loopback ports; the
               programs the test starts get its URL in TARVO_SERVER_BASE_URL
+client_installed
+              per test: the client and its watchdog in the program folder,
+              no sign-in file and no Run value from an earlier test
 """
 
 from __future__ import annotations
@@ -15,6 +18,7 @@ import re
 
 import pytest
 
+from client_helpers import CLIENT, WATCHDOG, reset_client_state
 from harness_devserver import DEVSERVER, DevServer
 from harness_wine import WIN_BIN_DIR, Machine, WineSession
 
@@ -62,3 +66,10 @@ def devserver(machine):
     finally:
         server.stop()
 
+
+
+@pytest.fixture
+def client_installed(machine):
+    machine.require(CLIENT, WATCHDOG)
+    reset_client_state(machine)
+    return machine

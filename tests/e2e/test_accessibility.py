@@ -7,12 +7,11 @@ window's two fields are named after the captions painted beside them."""
 import pytest
 
 from harness_wine import DriverFailure
-from client_helpers import (AUTO_LOGIN, CLIENT, COLLAPSE, CONNECT, DISCONNECT, EXIT, LOGIN_EXIT, LOGIN_FIND_ID,
-                            LOGIN_JOIN, LOGIN_MINIMIZE, LOGIN_PASSWORD, LOGIN_SIGN_IN, LOGIN_USER_ID, LOGOUT,
-                            MINIMIZE, RUN_AT_STARTUP, SAVE_ID, SERVICE, SETTINGS, SETTINGS_CANCEL, SETTINGS_CLOSE,
-                            SETTINGS_OK, SETTINGS_ROUTER, SETTINGS_WIN_CONTROL, TITLE, WATCHDOG, login_window,
-                            open_settings, owned_window, reset_client_state, session_window, sign_in, start_client,
-                            wait_until)
+from client_helpers import (AUTO_LOGIN, COLLAPSE, CONNECT, DISCONNECT, EXIT, LOGIN_EXIT, LOGIN_FIND_ID, LOGIN_JOIN,
+                            LOGIN_MINIMIZE, LOGIN_PASSWORD, LOGIN_SIGN_IN, LOGIN_USER_ID, LOGOUT, MINIMIZE,
+                            RUN_AT_STARTUP, SAVE_ID, SERVICE, SETTINGS, SETTINGS_CANCEL, SETTINGS_CLOSE, SETTINGS_OK,
+                            SETTINGS_ROUTER, SETTINGS_WIN_CONTROL, TITLE, login_window, owned_window, session_window,
+                            sign_in, start_client, wait_until)
 
 ROLE_TEXT, ROLE_PUSH_BUTTON, ROLE_CHECK_BUTTON = 0x2A, 0x2B, 0x2C
 UNAVAILABLE, CHECKED, PROTECTED = 0x1, 0x10, 0x20000000
@@ -23,11 +22,8 @@ TOGGLE_SAVE_ID, TOGGLE_AUTO_LOGIN, TOGGLE_RUN_AT_STARTUP = 1018, 1019, 1020
 TOOLS_HEADER, TOOLS_CMD, TOOLS_REGEDIT, TOOLS_NETWORK, TOOLS_SECURITY, TOOLS_SERVICES = range(1011, 1017)
 
 
-@pytest.fixture
-def machine(machine):
-    machine.require(CLIENT, WATCHDOG)
-    reset_client_state(machine)
-    return machine
+# Each test starts with the client and its watchdog installed and no saved sign-in.
+pytestmark = pytest.mark.usefixtures("client_installed")
 
 
 def accessible(driver, window: dict, control: int) -> dict:

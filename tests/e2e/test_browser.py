@@ -11,8 +11,8 @@ import time
 
 import pytest
 
-from client_helpers import (CLIENT, COLLAPSE, CONNECT, EXPAND, LOGOUT, TITLE, WATCHDOG, login_window,
-                            reset_client_state, session_window, sign_in, start_client, wait_until)
+from client_helpers import (CLIENT, COLLAPSE, CONNECT, EXPAND, LOGOUT, TITLE, login_window, session_window, sign_in,
+                            start_client, wait_until)
 from harness_wine import DriverFailure
 
 NOTICE, BANNER = 1024, 1023
@@ -25,11 +25,8 @@ MSG_NO_BROWSER = "Cannot create oleObject CLSID_WebBrowser"
 NO_BROWSER_DLLS = "mscoree,mshtml,ieframe,shdocvw=;winemenubuilder.exe=d"
 
 
-@pytest.fixture
-def machine(machine):
-    machine.require(CLIENT, WATCHDOG)
-    reset_client_state(machine)
-    return machine
+# Each test starts with the client and its watchdog installed and no saved sign-in.
+pytestmark = pytest.mark.usefixtures("client_installed")
 
 
 def as_rect(x, y, width, height):

@@ -7,9 +7,9 @@ import time
 
 import pytest
 
-from client_helpers import (CLIENT, CONNECT, DAYS_LABEL, DISCONNECT, EXIT, FIXED_IP_LABEL, LOGOUT, MSG_EXIT,
-                            SIM_FOLDER, STATUS_LABEL, TITLE, WATCHDOG, label, login_window, reset_client_state,
-                            session_window, sign_in, start_client, wait_label, wait_until)
+from client_helpers import (CLIENT, CONNECT, DAYS_LABEL, DISCONNECT, EXIT, FIXED_IP_LABEL, LOGOUT, MSG_EXIT, SIM_FOLDER,
+                            STATUS_LABEL, TITLE, WATCHDOG, label, login_window, session_window, sign_in, start_client,
+                            wait_label, wait_until)
 
 CONNECTING, RECONNECTING = "접속중입니다.", "재접속중입니다."
 MSG_EXPIRED = "기간이 만료되었습니다."
@@ -21,11 +21,8 @@ def is_address(text: str) -> bool:
     return text.startswith("10.8.0.") and text.endswith(" " * 17)
 
 
-@pytest.fixture
-def machine(machine):
-    machine.require(CLIENT, WATCHDOG)
-    reset_client_state(machine)
-    return machine
+# Each test starts with the client and its watchdog installed and no saved sign-in.
+pytestmark = pytest.mark.usefixtures("client_installed")
 
 
 def sim_file(machine, name):

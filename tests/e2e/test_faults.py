@@ -8,18 +8,15 @@ import time
 
 import pytest
 
-from client_helpers import (CLIENT, CONNECT, DAYS_LABEL, MSG_CONFIRM_FAILED, MSG_NO_SERVER, MSG_NO_SERVER_AT_START,
-                            MSG_UPDATE, SIM_FOLDER, STATUS_LABEL, TITLE, WATCHDOG, cookie_files, label, login_window,
-                            reset_client_state, session_window, sign_in, start_client, wait_label, wait_until)
+from client_helpers import (CLIENT, CONNECT, DAYS_LABEL, DISCONNECT, MSG_CONFIRM_FAILED, MSG_NO_SERVER, MSG_NO_SERVER_AT_START,
+                            MSG_UPDATE, SIM_FOLDER, STATUS_LABEL, TITLE, cookie_files, label, login_window,
+                            session_window, sign_in, start_client, wait_label, wait_until)
 
 FAILURES = ["drop", "status500", "truncate"]
 
 
-@pytest.fixture
-def machine(machine):
-    machine.require(CLIENT, WATCHDOG)
-    reset_client_state(machine)
-    return machine
+# Each test starts with the client and its watchdog installed and no saved sign-in.
+pytestmark = pytest.mark.usefixtures("client_installed")
 
 
 def fault(devserver, match, mode, count=None):
@@ -118,6 +115,13 @@ def signed_in(machine, devserver):
     return session_window(machine.driver)
 
 
+def connected(machine, devserver):
+    """Signed in and connected: the session window and the tunnel's address."""
+    session = signed_in(machine, devserver)
+    machine.driver.click(TITLE, CONNECT, hwnd=session["hwnd"])
+    return session, wait_label(machine.driver, session, STATUS_LABEL, is_address, timeout=60)
+
+
 @pytest.mark.parametrize("mode", FAILURES + ["garbage"])
 def test_join_request(machine, devserver, mode):
     session = signed_in(machine, devserver)
@@ -146,9 +150,7 @@ def test_ping_request_during_the_tunnel_confirmation(machine, devserver, mode):
 
 @pytest.mark.parametrize("mode", FAILURES + ["garbage", "hang", "delay"])
 def test_status_request(machine, devserver, mode):
-    session = signed_in(machine, devserver)
-    machine.driver.click(TITLE, CONNECT, hwnd=session["hwnd"])
-    address = wait_label(machine.driver, session, STATUS_LABEL, is_address, timeout=60)
+    session, address = connected(machine, devserver)
     fault(devserver, "status", mode, count=3)
     devserver.admin.put("/accounts/demo", {"minutes": 2880})
     # A few failed polls are retried; the connection stays and the days follow the server again.
@@ -158,9 +160,7 @@ def test_status_request(machine, devserver, mode):
 
 @pytest.mark.parametrize("mode", FAILURES + ["hang"])
 def test_leave_request_on_expiry(machine, devserver, mode):
-    session = signed_in(machine, devserver)
-    machine.driver.click(TITLE, CONNECT, hwnd=session["hwnd"])
-    wait_label(machine.driver, session, STATUS_LABEL, is_address, timeout=60)
+    connected(machine, devserver)
     fault(devserver, "leave", mode)
     devserver.admin.put("/accounts/demo", {"minutes": 0})
     box = machine.driver.msgbox(exe=CLIENT, timeout_ms=60000)
@@ -171,10 +171,8 @@ def test_leave_request_on_expiry(machine, devserver, mode):
 
 @pytest.mark.parametrize("mode", FAILURES + ["hang"])
 def test_leave_notice_on_disconnect(machine, devserver, mode):
-    session = signed_in(machine, devserver)
-    machine.driver.click(TITLE, CONNECT, hwnd=session["hwnd"])
-    wait_label(machine.driver, session, STATUS_LABEL, is_address, timeout=60)
+    session, _ = connected(machine, devserver)
     fault(devserver, "leave-notice", mode)
-    machine.driver.click(TITLE, 1017, hwnd=session["hwnd"])
+    machine.driver.click(TITLE, DISCONNECT, hwnd=session["hwnd"])
     wait_label(machine.driver, session, STATUS_LABEL, "-", timeout=60)
     assert not (machine.session.host_path(SIM_FOLDER) / "adapter").exists()

@@ -6,18 +6,15 @@ import pytest
 
 from client_helpers import (AUTO_LOGIN, CLIENT, COLLAPSE, CONNECT, DAYS_LABEL, DISCONNECT, EXPAND, FIXED_IP_LABEL,
                             LOGIN_PASSWORD, LOGIN_USER_ID, MSG_CONFIRM_FAILED, MSG_EMPTY_ID, MSG_EMPTY_PASSWORD,
-                            MSG_NO_SERVER, MSG_WRONG_CREDENTIALS, RUN_AT_STARTUP, SAVE_ID, SERVICE, STATUS_LABEL,
-                            TITLE, USER_ID_LABEL, WATCHDOG, colors_in, has_color_near, label, login_window,
-                            reset_client_state, run_value, session_window, sign_in, start_client, wait_until)
+                            MSG_NO_SERVER, MSG_WRONG_CREDENTIALS, RUN_AT_STARTUP, SAVE_ID, SERVICE, STATUS_LABEL, TITLE,
+                            USER_ID_LABEL, WATCHDOG, colors_in, has_color_near, label, login_window, run_value,
+                            session_window, sign_in, start_client, wait_until)
 
 TEAL, ORANGE = (0, 169, 157), (251, 106, 0)
 
 
-@pytest.fixture
-def machine(machine):
-    machine.require(CLIENT, WATCHDOG)
-    reset_client_state(machine)
-    return machine
+# Each test starts with the client and its watchdog installed and no saved sign-in.
+pytestmark = pytest.mark.usefixtures("client_installed")
 
 
 @pytest.mark.parametrize("user_id, password, fault, message", [

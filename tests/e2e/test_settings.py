@@ -7,10 +7,10 @@ import struct
 
 import pytest
 
-from client_helpers import (AUTO_LOGIN, CLIENT, LOGIN_PASSWORD, LOGIN_USER_ID, RUN_AT_STARTUP, SAVE_ID,
-                            SETTINGS_CANCEL, SETTINGS_CLOSE, SETTINGS_OK, SETTINGS_ROUTER, TITLE, USER_ID_LABEL,
-                            WATCHDOG, cookie_files, cookie_plain, in_front, label, login_window, open_settings,
-                            reset_client_state, run_value, session_window, start_client, wait_until, window_gone)
+from client_helpers import (AUTO_LOGIN, LOGIN_PASSWORD, LOGIN_USER_ID, RUN_AT_STARTUP, SAVE_ID, SETTINGS_CANCEL,
+                            SETTINGS_CLOSE, SETTINGS_OK, SETTINGS_ROUTER, TITLE, USER_ID_LABEL, cookie_files,
+                            cookie_plain, in_front, label, login_window, open_settings, run_value, session_window,
+                            start_client, wait_until, window_gone)
 from shell_stand_ins import ShellStandIns
 
 TOGGLES = (SAVE_ID, AUTO_LOGIN, RUN_AT_STARTUP)
@@ -18,11 +18,8 @@ WIDTH, HEIGHT = 336, 316
 RUN_PATH = '"C:\\Program Files\\Tarvo\\Tarvo.exe"'
 
 
-@pytest.fixture
-def machine(machine):
-    machine.require(CLIENT, WATCHDOG)
-    reset_client_state(machine)
-    return machine
+# Each test starts with the client and its watchdog installed and no saved sign-in.
+pytestmark = pytest.mark.usefixtures("client_installed")
 
 
 def toggles(driver, settings) -> tuple[bool, bool, bool]:

@@ -5,17 +5,14 @@ screenshots come from tools/screenshots/update_screenshots.py.)"""
 
 import pytest
 
-from client_helpers import (CLIENT, CONNECT, TITLE, WATCHDOG, colors_in, has_color_near, reset_client_state,
-                            session_window, sign_in, start_client, wait_until)
+from client_helpers import (CONNECT, TITLE, colors_in, has_color_near, session_window, sign_in, start_client,
+                            wait_until)
 
 GREY, GREEN = (144, 153, 161), (39, 174, 96)
 
 
-@pytest.fixture
-def machine(machine):
-    machine.require(CLIENT, WATCHDOG)
-    reset_client_state(machine)
-    return machine
+# Each test starts with the client and its watchdog installed and no saved sign-in.
+pytestmark = pytest.mark.usefixtures("client_installed")
 
 
 def face(machine, session, name):

@@ -8,17 +8,14 @@ import pytest
 
 from harness_wine import PROGRAM_FOLDER
 
-from client_helpers import (CLIENT, MSG_NO_SERVER_AT_START, MSG_UPDATE, MSG_WRONG_NAME, TITLE, WATCHDOG,
-                            LOGIN_MINIMIZE, login_window, reset_client_state, start_client, wait_until)
+from client_helpers import (CLIENT, MSG_NO_SERVER_AT_START, MSG_UPDATE, MSG_WRONG_NAME, TITLE, WATCHDOG, LOGIN_MINIMIZE,
+                            login_window, start_client, wait_until)
 
 WS_MINIMIZE = 0x20000000
 
 
-@pytest.fixture
-def machine(machine):
-    machine.require(CLIENT, WATCHDOG)
-    reset_client_state(machine)
-    return machine
+# Each test starts with the client and its watchdog installed and no saved sign-in.
+pytestmark = pytest.mark.usefixtures("client_installed")
 
 
 def request_names(devserver):

@@ -8,8 +8,7 @@ import pytest
 
 from harness_wine import DRIVER_PATH
 
-from client_helpers import (CLIENT, SETTINGS_WIN_CONTROL, WATCHDOG, open_settings, owned_window, reset_client_state,
-                            wait_until, window_gone)
+from client_helpers import (CLIENT, SETTINGS_WIN_CONTROL, open_settings, owned_window, wait_until, window_gone)
 from shell_stand_ins import ShellStandIns, shell_calls, trace_shell
 
 HEADER, CMD, REGEDIT, NETWORK, SECURITY, SERVICES = range(1011, 1017)
@@ -17,11 +16,8 @@ WIN_CONTROL_AT = (113, 196)  # the button's place in the settings window's clien
 SW_SHOW = 5
 
 
-@pytest.fixture
-def machine(machine):
-    machine.require(CLIENT, WATCHDOG)
-    reset_client_state(machine)
-    return machine
+# Each test starts with the client and its watchdog installed and no saved sign-in.
+pytestmark = pytest.mark.usefixtures("client_installed")
 
 
 @pytest.fixture

@@ -20,8 +20,8 @@ import pytest
 from harness_devserver import DevServer
 from harness_wine import REPO_ROOT, TEST_FOLDER, WIN_BIN_DIR
 
-from client_helpers import (CLIENT, MSG_UPDATE, RUN_KEY, TITLE, WATCHDOG, cookie_files, in_front, login_window,
-                            reset_client_state, start_client, wait_until, wine)
+from client_helpers import (CLIENT, MSG_UPDATE, RUN_KEY, TITLE, WATCHDOG, in_front, login_window, start_client,
+                            wait_until, wine)
 
 sys.path.insert(0, str(REPO_ROOT / "installer"))
 import signing  # noqa: E402  (the tool that signs the installer at build time)
@@ -82,9 +82,8 @@ def update_folders(machine) -> list[Path]:
 
 
 @pytest.fixture
-def machine(machine):
-    machine.require(CLIENT, WATCHDOG)
-    reset_client_state(machine)
+def machine(client_installed):
+    machine = client_installed
     temp = temp_folder(machine)
     (temp / SETUP).unlink(missing_ok=True)
     for folder in update_folders(machine):
