@@ -8,9 +8,9 @@ import time
 
 import pytest
 
-from client_helpers import (CLIENT, CONNECT, DAYS_LABEL, DISCONNECT, MSG_CONFIRM_FAILED, MSG_NO_SERVER, MSG_NO_SERVER_AT_START,
-                            MSG_UPDATE, SIM_FOLDER, STATUS_LABEL, TITLE, cookie_files, label, login_window,
-                            session_window, sign_in, start_client, wait_label, wait_until)
+from client_helpers import (CLIENT, CONNECT, DAYS_LABEL, DISCONNECT, MSG_CONFIRM_FAILED, MSG_NO_SERVER,
+                            MSG_NO_SERVER_AT_START, MSG_UPDATE, SIM_FOLDER, STATUS_LABEL, TITLE, cookie_files, label,
+                            login_window, session_window, sign_in, start_client, wait_label, wait_until)
 
 FAILURES = ["drop", "status500", "truncate"]
 
