@@ -8,6 +8,7 @@
 #include "client/base/app_settings.h"
 #include "client/app/app_window_win.h"
 #include "client/app/phonebook.h"
+#include "client/base/test_hooks.h"
 #include "client/base/texts.h"
 #include "client/update/update_dlg_win.h"
 #include "client/login/ctarvo_dlg_win.h"
@@ -27,11 +28,13 @@ bool CtarvoApp::InitInstance() {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
   InitCommonControlsEx(&icc);
   OleInitialize(nullptr);  // the session window's browser panes are OLE controls
+  MarkStartup("ole-initialized");
 
   const std::wstring appName(AppName);
   if (!ClaimSingleInstance(appName.c_str(), appName.c_str())) return false;
 
   RunHangUpCommand();  // a tunnel left over from an earlier run
+  MarkStartup("hang-up-launched");
 
   if (!ProgramFileNameMatches(ModulePath(), ExeFileName)) {
     ShowAppMessage(nullptr, WrongFileNameMessage(ExeFileName));
@@ -43,8 +46,10 @@ bool CtarvoApp::InitInstance() {
   CreateLivenessRegion(ClientRegionName, ClientToken);
   const std::wstring watchdog = ProgramFolder() + L"\\" + std::wstring(WatchdogFileName);
   ShellOpenHidden(watchdog.c_str(), nullptr);
+  MarkStartup("watchdog-launched");
 
   if (!VersionCheck()) return false;
+  MarkStartup("version-checked");
 
   WritePhonebookFile(ProgramFolder());
   RunStartWindow();

@@ -18,10 +18,15 @@ std::optional<std::wstring> ServerBaseUrlOverride();
 // One UTF-8 line per change of the update window (event, percentage text,
 // bar position, status line) to the file that TARVO_UPDATE_TRACE names.
 void TraceUpdateWindow(HWND window, const wchar_t* event);
+// A start-up stage reached ("main", ..., "first-paint"), for the start-up
+// benchmark: a line in the file that TARVO_STARTUP_MARKS names, if set, the
+// first time the stage is reached.
+void MarkStartup(const char* stage);
 #else
 inline std::optional<std::wstring> ServerBaseUrlOverride() { return std::nullopt; }
 template <typename Window>
 inline void TraceUpdateWindow(Window, const wchar_t*) {}
+inline void MarkStartup(const char*) {}
 #endif
 
 }  // namespace tarvo

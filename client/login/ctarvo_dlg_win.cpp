@@ -5,6 +5,7 @@
 
 #include "client/base/app_settings.h"
 #include "client/app/app_window_win.h"
+#include "client/base/test_hooks.h"
 #include "client/base/texts.h"
 #include "client/controls/accessible_object_win.h"
 #include "client/protocol/credentials_store.h"
@@ -53,6 +54,7 @@ CtarvoDlg::~CtarvoDlg() {
 }
 
 BOOL CtarvoDlg::OnInitDialog() {
+  MarkStartup("window-created");
   if (m_bAppMainWindow) SetAppMainWindow(hwnd());
   // The title is set here rather than in the template, where it would bring
   // a system title bar with it; the window draws its own.
@@ -144,6 +146,9 @@ bool CtarvoDlg::OnCommand(WORD id, WORD /*code*/, HWND /*control*/) {
 
 bool CtarvoDlg::OnWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
   switch (msg) {
+    case WM_PAINT:
+      MarkStartup("first-paint");  // the first one only
+      return false;
     case WM_CTLCOLOREDIT: {
       auto dc = reinterpret_cast<HDC>(wParam);
       SetTextColor(dc, kFieldText);

@@ -354,6 +354,7 @@ class WineSession:
 
     def stop(self) -> None:
         try:
+            self.driver.stop()
             if self.prefix.exists():
                 subprocess.run([WINESERVER, "-k"], env=self.env(), capture_output=True, timeout=60)
                 left = wait_pids_gone(processes_of_prefix(self.prefix), 15)
@@ -445,6 +446,8 @@ class WineSession:
         the prefix's own services (including programs still being loaded)."""
         pids = []
         for pid in processes_of_prefix(self.prefix):
+            if pid == self.driver.pid:  # serves the whole session
+                continue
             image = proc_image(pid)
             if Path(image.split(" ")[0]).name.startswith("wineserver"):
                 continue
@@ -563,20 +566,84 @@ def _window_options(cls=None, exe=None, pid=None, hwnd=None, visible=False, time
 
 
 class Driver:
-    """tarvo-driver.exe, run once per call inside the session's prefix."""
+    """tarvo-driver.exe serving inside the session's prefix: started once (with
+    a retry when Wine fails to start it), then one JSON line per command on
+    its stdin and one answer on its stdout."""
 
     def __init__(self, session: WineSession):
         self.session = session
+        self._process: subprocess.Popen | None = None
+        self._pending = b""
+
+    @property
+    def pid(self) -> int | None:
+        return self._process.pid if self._process is not None and self._process.poll() is None else None
+
+    def _start(self) -> None:
+        log_path = self.session.logs / "driver.log"
+        for attempt in range(START_ATTEMPTS):
+            with open(log_path, "ab") as log:
+                # Its stdout is a pipe: the prefix's services are already running
+                # (the session's first program started them), so none inherits it.
+                process = subprocess.Popen([WINE, str(DRIVER_PATH), "serve"], env=self.session.env(),
+                                           cwd=str(self.session.host_path(TEST_FOLDER)), stdin=subprocess.PIPE,
+                                           stdout=subprocess.PIPE, stderr=log)
+            self._process, self._pending = process, b""
+            try:
+                ready = self._read_line(60)
+            except (EOFError, TimeoutError):
+                ready = None
+            if ready is not None and json.loads(ready).get("ready"):
+                return
+            self.stop()
+            if attempt == START_ATTEMPTS - 1:
+                raise HarnessError(f"tarvo-driver serve did not start; see {log_path}")
+            self.session._note_failed_start([str(DRIVER_PATH), "serve"])
+
+    def stop(self) -> None:
+        process, self._process = self._process, None
+        if process is None:
+            return
+        try:
+            process.stdin.close()
+            process.wait(timeout=10)
+        except (OSError, subprocess.TimeoutExpired):
+            process.kill()
+            process.wait(timeout=10)
+        process.stdout.close()
+
+    def _read_line(self, timeout: float) -> str:
+        deadline = time.monotonic() + timeout
+        out = self._process.stdout.fileno()
+        while b"\n" not in self._pending:
+            left = deadline - time.monotonic()
+            if left <= 0:
+                raise TimeoutError
+            ready, _, _ = select.select([out], [], [], left)
+            if ready:
+                chunk = os.read(out, 65536)
+                if not chunk:
+                    raise EOFError
+                self._pending += chunk
+        line, self._pending = self._pending.split(b"\n", 1)
+        return line.decode("utf-8")
 
     def run(self, *args, timeout_ms: int | None = None, check: bool = True) -> str:
         args = [str(a) for a in args]
-        # Wait for the driver's own timeout plus Wine's start-up.
+        # The driver's own timeout, and a margin.
         limit = (timeout_ms if timeout_ms is not None else 10000) / 1000 + 30
-        completed = self.session.run_to_end([str(DRIVER_PATH), *args], timeout=limit)
-        stdout = completed.stdout.decode("utf-8", errors="replace")
-        stderr = completed.stderr.decode("utf-8", errors="replace")
-        if check and completed.returncode != 0:
-            raise DriverFailure(args, completed.returncode, stderr)
+        if self._process is None or self._process.poll() is not None:
+            self._start()
+        try:
+            self._process.stdin.write(json.dumps(args).encode("utf-8") + b"\n")
+            self._process.stdin.flush()
+            answer = json.loads(self._read_line(limit))
+        except (OSError, EOFError, TimeoutError) as error:
+            self.stop()  # the next command starts a new one
+            raise HarnessError(f"tarvo-driver {' '.join(args)}: no answer ({error!r})") from error
+        if check and answer["code"] != 0:
+            raise DriverFailure(args, answer["code"], answer["err"])
+        stdout = answer["out"]
         return stdout[:-1] if stdout.endswith("\n") else stdout
 
     def json(self, *args, **kwargs) -> dict:

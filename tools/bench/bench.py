@@ -15,7 +15,7 @@ import statistics
 import subprocess
 import sys
 import time
-from pathlib import Path
+from pathlib import Path, PureWindowsPath
 
 REPO = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(REPO / "tests" / "e2e"))
@@ -24,9 +24,10 @@ from client_helpers import (CLIENT, CONNECT, LOGIN_PASSWORD, LOGIN_SIGN_IN, LOGI
                             SIM_FOLDER, STATUS_LABEL, TITLE, WATCHDOG, login_window, reset_client_state,
                             session_window, sign_in, start_client, wait_label, wait_until)
 from harness_devserver import DevServer  # noqa: E402
-from harness_wine import DRIVER_PATH, WINE, Machine, WineSession  # noqa: E402
+from harness_wine import WINE, Machine, WineSession  # noqa: E402
 
 TICKS = os.sysconf("SC_CLK_TCK")
+MARKS_FILE = PureWindowsPath(r"C:\tarvo-test\startup-marks.txt")
 
 
 def cpu_seconds(pid: int) -> float:
@@ -48,6 +49,7 @@ class Bench:
         self.repeat = repeat
         self.idle_seconds = idle_seconds
         self.rows: list[tuple[str, str]] = []
+        self.breakdown: list[tuple[str, str, float, float]] = []  # program, stage, ms since launch, ms since the last
 
     def row(self, what: str, value: str) -> None:
         print(f"  {what}: {value}", flush=True)
@@ -57,36 +59,54 @@ class Bench:
         self.machine.session.kill_test_processes()
         reset_client_state(self.machine)
 
-    def until_window(self, program, title: str) -> float:
-        """Seconds from the program's start to its visible window, seen by a driver already waiting."""
-        waiter = self.machine.session.launch(DRIVER_PATH, "wait-window", title, "--visible", "--timeout", "60000",
-                                             cwd=self.machine.program_dir, stdout=subprocess.PIPE)
-        time.sleep(1.0)  # the waiter is up and polling
-        started = time.monotonic()
-        program()
-        seen = waiter.popen.stdout.readline()
-        elapsed = time.monotonic() - started
-        if waiter.wait(30) != 0 or not seen:
-            raise RuntimeError(f"no {title!r} window seen (see {waiter.log_file})")
-        waiter.popen.stdout.close()
-        return elapsed
+    def marked_start(self, launch) -> dict[str, float]:
+        """Starts a program that marks its start-up stages (TARVO_STARTUP_MARKS)
+        and returns each stage's seconds since the launch, up to its first paint."""
+        marks = self.machine.session.host_path(MARKS_FILE)
+        marks.unlink(missing_ok=True)
+        launched = time.time()
+        launch()
+        deadline = time.monotonic() + 60
+        while time.monotonic() < deadline:
+            text = marks.read_text() if marks.exists() else ""
+            if "\nfirst-paint " in text:
+                break
+            time.sleep(0.005)
+        else:
+            raise RuntimeError(f"no first paint marked in {marks}")
+        stages = {}
+        for line in text.splitlines():
+            stage, micros = line.split()
+            stages.setdefault(stage, int(micros) / 1e6 - launched)
+        return stages
 
     def startup(self) -> None:
         bare = self.machine.install("tarvo-bare-dialog.exe")
+        self.machine.env["TARVO_STARTUP_MARKS"] = str(MARKS_FILE)
         tarvo, baseline = [], []
-        for _ in range(self.repeat):
-            tarvo.append(self.until_window(lambda: start_client(self.machine, self.server), TITLE))
+        for _ in range(self.repeat):  # alternating, so that both see the same machine
+            tarvo.append(self.marked_start(lambda: start_client(self.machine, self.server)))
             self.stop_programs()
-            baseline.append(self.until_window(lambda: self.machine.start(bare), "Bare"))
+            baseline.append(self.marked_start(lambda: self.machine.start(bare)))
             self.stop_programs()
-        t, b = statistics.median(tarvo), statistics.median(baseline)
-        self.row(f"start-up to login window, median of {self.repeat}", f"{t * 1000:.0f} ms")
-        self.row(f"bare Win32 dialog program, median of {self.repeat}", f"{b * 1000:.0f} ms")
+        del self.machine.env["TARVO_STARTUP_MARKS"]
+        t = statistics.median(run["first-paint"] for run in tarvo)
+        b = statistics.median(run["first-paint"] for run in baseline)
+        self.row(f"start-up: launch to the login window's first paint, median of {self.repeat}", f"{t * 1000:.0f} ms")
+        self.row(f"bare Win32 dialog program: launch to first paint, median of {self.repeat}", f"{b * 1000:.0f} ms")
         self.row("ratio start-up / bare dialog", f"{t / b:.2f}")
+        for program, runs in (("Tarvo.exe", tarvo), ("bare dialog", baseline)):
+            previous = 0.0
+            for stage in runs[0]:
+                if not all(stage in run for run in runs):
+                    continue
+                at = statistics.median(run[stage] for run in runs)
+                self.breakdown.append((program, stage, at * 1000, (at - previous) * 1000))
+                previous = at
 
     def driver_round_trip(self) -> float:
         samples = []
-        for _ in range(5):
+        for _ in range(20):
             started = time.monotonic()
             self.machine.driver.cursor()
             samples.append(time.monotonic() - started)
@@ -172,7 +192,7 @@ def main() -> int:
     parser.add_argument("--quick", action="store_true")
     parser.add_argument("--write", type=Path)
     args = parser.parse_args()
-    repeat, idle = (3, 10) if args.quick else (10, 60)
+    repeat, idle = (3, 10) if args.quick else (20, 60)
 
     work = REPO / "build" / "bench"
     work.mkdir(parents=True, exist_ok=True)
@@ -197,13 +217,15 @@ def main() -> int:
         server.stop()
 
     table = ["| measure | figure |", "|---|---|"] + [f"| {what} | {value} |" for what, value in bench.rows]
-    print("\n" + "\n".join(table))
+    stages = ["| program | stage | since launch | since the stage before |", "|---|---|---|---|"] + [
+        f"| {program} | {stage} | {at:.0f} ms | {step:.0f} ms |" for program, stage, at, step in bench.breakdown]
+    print("\n" + "\n".join(table) + "\n\nStart-up stages (medians):\n" + "\n".join(stages))
     if args.write:
         args.write.write_text(
             "# Performance\n\nMeasured by `scripts/bench` on " + time.strftime("%Y-%m-%d") + ", " +
             machine_description() + ". The programs run under Wine on Xvfb, so the figures include Wine's "
             "own costs; the bare dialog program, measured in the same run, is the yardstick for start-up.\n\n" +
-            "\n".join(table) + "\n", encoding="utf-8")
+            "\n".join(table) + "\n\nStart-up stages (medians):\n\n" + "\n".join(stages) + "\n", encoding="utf-8")
     return 0
 
 

@@ -5,6 +5,8 @@
 namespace tarvo::driver {
 namespace {
 
+CapturedOutput* capture = nullptr;  // the driver runs one command at a time, on one thread
+
 void WriteLine(DWORD which, std::string_view utf8) {
   const HANDLE out = GetStdHandle(which);
   if (out == nullptr || out == INVALID_HANDLE_VALUE) return;
@@ -22,7 +24,19 @@ void WriteLine(DWORD which, std::string_view utf8) {
 
 }  // namespace
 
-void PrintLine(std::string_view utf8) { WriteLine(STD_OUTPUT_HANDLE, utf8); }
-void PrintErrorLine(std::string_view utf8) { WriteLine(STD_ERROR_HANDLE, utf8); }
+void PrintLine(std::string_view utf8) {
+  if (capture == nullptr) return WriteLine(STD_OUTPUT_HANDLE, utf8);
+  capture->out.append(utf8).push_back('\n');
+}
+
+void PrintErrorLine(std::string_view utf8) {
+  if (capture == nullptr) return WriteLine(STD_ERROR_HANDLE, utf8);
+  capture->err.append(utf8).push_back('\n');
+}
+
+CapturedOutput::CapturedOutput() { capture = this; }
+CapturedOutput::~CapturedOutput() { capture = nullptr; }
+
+void WriteOutputLine(std::string_view utf8) { WriteLine(STD_OUTPUT_HANDLE, utf8); }
 
 }  // namespace tarvo::driver
