@@ -27,16 +27,12 @@ namespace tarvo {
 bool CtarvoApp::InitInstance() {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
   InitCommonControlsEx(&icc);
-  OleInitialize(nullptr);  // the session window's browser panes are OLE controls
-  MarkStartup("ole-initialized");
 
   const std::wstring appName(AppName);
   if (!ClaimSingleInstance(appName.c_str(), appName.c_str())) return false;
 
-  RunHangUpCommand();  // a tunnel left over from an earlier run
-  MarkStartup("hang-up-launched");
-
   if (!ProgramFileNameMatches(ModulePath(), ExeFileName)) {
+    RunHangUpCommand();  // a tunnel left over from an earlier run, before the message
     ShowAppMessage(nullptr, WrongFileNameMessage(ExeFileName));
     return false;
   }
@@ -44,9 +40,18 @@ bool CtarvoApp::InitInstance() {
   // Published before the watchdog starts, so its first look finds it. The
   // handle is kept for the process's life: it is what keeps the region alive.
   CreateLivenessRegion(ClientRegionName, ClientToken);
-  const std::wstring watchdog = ProgramFolder() + L"\\" + std::wstring(WatchdogFileName);
-  ShellOpenHidden(watchdog.c_str(), nullptr);
-  MarkStartup("watchdog-launched");
+  // The two hidden launches (the hang-up of a tunnel left over from an
+  // earlier run, then the watchdog) take a while each; they go on, in that
+  // order, beside the version check and the first window.
+  launches_ = std::jthread([watchdog = ProgramFolder() + L"\\" + std::wstring(WatchdogFileName)] {
+    // The shell may hand a launch to COM objects; this thread is their apartment.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    RunHangUpCommand();
+    MarkStartup("hang-up-launched");
+    ShellOpenHidden(watchdog.c_str(), nullptr);
+    MarkStartup("watchdog-launched");
+    if (SUCCEEDED(com)) CoUninitialize();
+  });
 
   if (!VersionCheck()) return false;
   MarkStartup("version-checked");

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <thread>
+
 namespace tarvo {
 
 // The client's application object: start-up checks, then exactly one
@@ -18,6 +20,9 @@ class CtarvoApp {
   void RunStartWindow();
 
   HINSTANCE instance_;
+  // The start-up's hidden launches; joined when the application object goes,
+  // so that both have happened whatever way the client ends.
+  std::jthread launches_;
 };
 
 }  // namespace tarvo

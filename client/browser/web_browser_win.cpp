@@ -32,6 +32,10 @@ void ShowCreationError(std::wstring_view text) {
 }  // namespace
 
 WebBrowser::WebBrowser(HWND parent) : parentWindow(parent) {
+  // OLE is started by the first browser pane, on the window's thread, and
+  // stays for the process's life: nothing before the session window needs it.
+  static const HRESULT oleStarted = OleInitialize(nullptr);
+  (void)oleStarted;
   void* created = nullptr;
   if (FAILED(OleCreate(CLSID_WebBrowser, IID_IOleObject, OLERENDER_DRAW, nullptr, ClientSite(), Storage(),
                        &created)) ||

@@ -29,6 +29,14 @@ int ButtonId(SessionButton button) {
 }  // namespace
 
 void SetLabelText(HWND label, const std::wstring& text, bool oneStep) {
+  // The keepalive sets the days every few seconds, mostly to what they were:
+  // then nothing changes on the screen, and nothing is repainted.
+  const int length = GetWindowTextLengthW(label);
+  if (length == static_cast<int>(text.size())) {
+    std::wstring shown(static_cast<std::size_t>(length) + 1, L'\0');
+    shown.resize(static_cast<std::size_t>(GetWindowTextW(label, shown.data(), length + 1)));
+    if (shown == text) return;
+  }
   if (!oneStep) SetWindowTextW(label, std::wstring(27, L' ').c_str());
   SetWindowTextW(label, text.c_str());
   HWND parent = GetParent(label);

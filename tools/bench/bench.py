@@ -4,6 +4,7 @@ in the same run); asserts nothing. Machines are noisy: compare figures of
 one run with each other, not across machines.
 
   --quick   fewer repetitions and a shorter idle window (a smoke run)
+  --startup only the start-up figures and stages
   --write F also writes the table, with the machine it ran on, to F"""
 
 from __future__ import annotations
@@ -96,11 +97,10 @@ class Bench:
         self.row(f"bare Win32 dialog program: launch to first paint, median of {self.repeat}", f"{b * 1000:.0f} ms")
         self.row("ratio start-up / bare dialog", f"{t / b:.2f}")
         for program, runs in (("Tarvo.exe", tarvo), ("bare dialog", baseline)):
+            stages = [stage for stage in runs[0] if all(stage in run for run in runs)]
+            medians = sorted((statistics.median(run[stage] for run in runs), stage) for stage in stages)
             previous = 0.0
-            for stage in runs[0]:
-                if not all(stage in run for run in runs):
-                    continue
-                at = statistics.median(run[stage] for run in runs)
+            for at, stage in medians:  # in the order reached (the launches run beside the main thread)
                 self.breakdown.append((program, stage, at * 1000, (at - previous) * 1000))
                 previous = at
 
@@ -190,6 +190,7 @@ def machine_description() -> str:
 def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--quick", action="store_true")
+    parser.add_argument("--startup", action="store_true")
     parser.add_argument("--write", type=Path)
     args = parser.parse_args()
     repeat, idle = (3, 10) if args.quick else (20, 60)
@@ -208,9 +209,10 @@ def main() -> int:
         bench = Bench(machine, server, repeat, idle)
         print("measuring (medians; Wine under Xvfb, Korean locale):", flush=True)
         bench.startup()
-        bench.session_flows()
-        bench.idle_and_memory()
-        bench.kill_reactions()
+        if not args.startup:
+            bench.session_flows()
+            bench.idle_and_memory()
+            bench.kill_reactions()
         machine.finish()
     finally:
         session.stop()
