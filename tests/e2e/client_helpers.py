@@ -6,6 +6,8 @@ from __future__ import annotations
 import json
 import time
 
+from harness_wine import DriverFailure
+
 CLIENT = "Tarvo.exe"
 WATCHDOG = "Tarvo_Network.exe"
 TITLE = "Tarvo"
@@ -143,7 +145,15 @@ def wait_label(driver, window: dict, control: int, predicate, timeout: float = 2
     seen = []
 
     def current():
-        text = label(driver, window, control)
+        try:
+            text = label(driver, window, control)
+        except DriverFailure as failure:
+            # A window busy for a while (a request on its thread) does not
+            # answer in time: not yet, as long as it answers before the end.
+            if "does not answer" not in failure.stderr:
+                raise
+            seen[:] = ["(the window did not answer)"]
+            return None
         seen[:] = [text]
         return text if check(text) else None
 

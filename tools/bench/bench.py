@@ -25,7 +25,8 @@ from client_helpers import (CLIENT, CONNECT, LOGIN_PASSWORD, LOGIN_SIGN_IN, LOGI
                             SIM_FOLDER, STATUS_LABEL, TITLE, WATCHDOG, login_window, reset_client_state,
                             session_window, sign_in, start_client, wait_label, wait_until)
 from harness_devserver import DevServer  # noqa: E402
-from harness_wine import WINE, Machine, WineSession  # noqa: E402
+from harness_wine import WINE, Machine  # noqa: E402
+from standalone import client_machine  # noqa: E402
 
 TICKS = os.sysconf("SC_CLK_TCK")
 MARKS_FILE = PureWindowsPath(r"C:\tarvo-test\startup-marks.txt")
@@ -195,17 +196,7 @@ def main() -> int:
     args = parser.parse_args()
     repeat, idle = (3, 10) if args.quick else (20, 60)
 
-    work = REPO / "build" / "bench"
-    work.mkdir(parents=True, exist_ok=True)
-    server = DevServer(work / "server")
-    server.start()
-    session = WineSession()
-    try:
-        session.start()
-        machine = Machine(session, "bench")
-        machine.prepare()
-        machine.env["TARVO_SERVER_BASE_URL"] = server.base_url
-        reset_client_state(machine)
+    with client_machine(REPO / "build" / "bench", "bench") as (machine, server):
         bench = Bench(machine, server, repeat, idle)
         print("measuring (medians; Wine under Xvfb, Korean locale):", flush=True)
         bench.startup()
@@ -213,21 +204,23 @@ def main() -> int:
             bench.session_flows()
             bench.idle_and_memory()
             bench.kill_reactions()
-        machine.finish()
-    finally:
-        session.stop()
-        server.stop()
 
     table = ["| measure | figure |", "|---|---|"] + [f"| {what} | {value} |" for what, value in bench.rows]
     stages = ["| program | stage | since launch | since the stage before |", "|---|---|---|---|"] + [
         f"| {program} | {stage} | {at:.0f} ms | {step:.0f} ms |" for program, stage, at, step in bench.breakdown]
     print("\n" + "\n".join(table) + "\n\nStart-up stages (medians):\n" + "\n".join(stages))
     if args.write:
+        # The figures replace the file's opening part; its sections ("## ...") stay.
+        kept = ""
+        if args.write.exists():
+            text = args.write.read_text(encoding="utf-8")
+            kept = text[text.index("\n## "):] if "\n## " in text else ""
         args.write.write_text(
             "# Performance\n\nMeasured by `scripts/bench` on " + time.strftime("%Y-%m-%d") + ", " +
             machine_description() + ". The programs run under Wine on Xvfb, so the figures include Wine's "
             "own costs; the bare dialog program, measured in the same run, is the yardstick for start-up.\n\n" +
-            "\n".join(table) + "\n\nStart-up stages (medians):\n\n" + "\n".join(stages) + "\n", encoding="utf-8")
+            "\n".join(table) + "\n\nStart-up stages (medians, ms since the launch):\n\n" + "\n".join(stages) +
+            "\n" + kept, encoding="utf-8")
     return 0
 
 

@@ -19,9 +19,10 @@ REPO = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(REPO / "tests" / "e2e"))
 
 from client_helpers import (CLIENT, CONNECT, DISCONNECT, EXIT, STATUS_LABEL, TITLE, login_window,  # noqa: E402
-                            reset_client_state, session_window, sign_in, start_client, wait_label)
+                            session_window, sign_in, start_client, wait_label)
 from harness_devserver import DevServer  # noqa: E402
-from harness_wine import Machine, WineSession  # noqa: E402
+from harness_wine import Machine  # noqa: E402
+from standalone import client_machine  # noqa: E402
 
 OUT = REPO / "build" / "demo"
 
@@ -79,20 +80,10 @@ def main() -> int:
     display = None if args.headless else os.environ.get("DISPLAY")
 
     OUT.mkdir(parents=True, exist_ok=True)
-    os.environ.setdefault("TARVO_E2E_ARTIFACTS", str(OUT))
     log = Log(OUT / "demo.log")
-    server = DevServer(OUT / "server")
-    server.start()
-    log(f"reference server at {server.base_url} (admin {server.admin_url}), demo account demo / demo1234")
-    session = WineSession(display=display)
-    try:
-        session.start()
-        log(f"Wine prefix ready on display {session.display}")
-        machine = Machine(session, "walk-through")
-        machine.artifacts = OUT
-        machine.prepare()
-        machine.env["TARVO_SERVER_BASE_URL"] = server.base_url
-        reset_client_state(machine)
+    with client_machine(OUT, "walk-through", display=display) as (machine, server):
+        log(f"reference server at {server.base_url} (admin {server.admin_url}), demo account demo / demo1234")
+        log(f"Wine prefix ready on display {machine.session.display}")
         if display:
             client = start_client(machine, server)
             log("Tarvo is open: sign in with demo / demo1234, press 접속 to connect; exit the client to end the demo")
@@ -106,10 +97,6 @@ def main() -> int:
             except Exception:
                 machine.save_evidence()  # what the screen and the programs showed, into demo.log's folder
                 raise
-        machine.finish()
-    finally:
-        session.stop()
-        server.stop()
     return 0
 
 

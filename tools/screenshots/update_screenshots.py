@@ -8,7 +8,6 @@ Usage: tools/screenshots/update_screenshots.py [--out DIR]
 from __future__ import annotations
 
 import argparse
-import os
 import shutil
 import subprocess
 import sys
@@ -19,10 +18,11 @@ REPO = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(REPO / "tests" / "e2e"))
 
 from client_helpers import (CLIENT, COLLAPSE, CONNECT, SETTINGS, SETTINGS_WIN_CONTROL, STATUS_LABEL,  # noqa: E402
-                            TITLE, WATCHDOG, login_window, owned_window, reset_client_state, session_window, sign_in, start_client,
+                            TITLE, WATCHDOG, login_window, owned_window, session_window, sign_in, start_client,
                             wait_label, wait_until)
 from harness_devserver import DevServer  # noqa: E402
-from harness_wine import Machine, WineSession  # noqa: E402
+from harness_wine import Machine  # noqa: E402
+from standalone import client_machine  # noqa: E402
 
 
 
@@ -86,28 +86,12 @@ def main() -> int:
         return 2
     work = REPO / "build" / "screenshots"
     shutil.rmtree(work, ignore_errors=True)  # a fresh server database each time
-    work.mkdir(parents=True)
-    os.environ.setdefault("TARVO_E2E_ARTIFACTS", str(work))
-    server = DevServer(work / "server")
-    server.start()
-    session = WineSession()
-    try:
-        session.start()
-        machine = Machine(session, "screenshots")
-        machine.artifacts = work
-        machine.prepare()
-        machine.env["TARVO_SERVER_BASE_URL"] = server.base_url
-        reset_client_state(machine)
+    with client_machine(work, "screenshots") as (machine, server):
         try:
             shots = walk(machine, server)
         except Exception:
             machine.save_evidence()
             raise
-        finally:
-            machine.finish()
-    finally:
-        session.stop()
-        server.stop()
     args.out.mkdir(parents=True, exist_ok=True)
     for name, path in shots.items():
         shutil.copy2(path, args.out / f"{name}.png")
