@@ -95,6 +95,7 @@ void CtarvoApp::RunStartWindow() {
     session.RunModal(nullptr);
     return;
   }
+  MarkStartup("window-creating");
   CtarvoDlg login(instance_);
   login.m_bAppMainWindow = true;
   login.RunModal(nullptr);

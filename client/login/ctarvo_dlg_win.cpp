@@ -64,6 +64,7 @@ BOOL CtarvoDlg::OnInitDialog() {
   SetFocus(Item(IDC_LOGIN_USER_ID));
 
   LayOutControls();
+  MarkStartup("controls-laid-out");
   SetClassLongPtrW(Item(IDC_LOGIN_SIGN_IN), GCLP_HCURSOR,
                    reinterpret_cast<LONG_PTR>(LoadCursorW(nullptr, IDC_HAND)));
   ApplySkin();
