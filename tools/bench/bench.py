@@ -139,7 +139,7 @@ class Bench:
             wait_label(self.machine.driver, session, STATUS_LABEL, lambda t: t.startswith("10.8.0."), timeout=60)
             connects.append(time.monotonic() - started)
             self.stop_programs()
-        self.row("driver round trip (the resolution of the next two; included in them)", f"{trip * 1000:.0f} ms")
+        self.row("driver round trip, median of 20 (the resolution of the next two; included in them)", f"{trip * 1000:.1f} ms")
         self.row(f"sign-in click to session window, median of {len(sign_ins)}",
                  f"{statistics.median(sign_ins) * 1000:.0f} ms")
         self.row(f"connect click to address shown (simulated dialer), median of {len(connects)}",
