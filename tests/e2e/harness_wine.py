@@ -590,11 +590,10 @@ class Driver:
                                            stdout=subprocess.PIPE, stderr=log)
             self._process, self._pending = process, b""
             try:
-                ready = self._read_line(60)
-            except (EOFError, TimeoutError):
-                ready = None
-            if ready is not None and json.loads(ready).get("ready"):
-                return
+                if json.loads(self._read_line(60)).get("ready"):
+                    return
+            except (EOFError, TimeoutError, ValueError, AttributeError):
+                pass
             self.stop()
             if attempt == START_ATTEMPTS - 1:
                 raise HarnessError(f"tarvo-driver serve did not start; see {log_path}")
