@@ -19,8 +19,7 @@ std::optional<std::wstring> ServerBaseUrlOverride();
 // bar position, status line) to the file that TARVO_UPDATE_TRACE names.
 void TraceUpdateWindow(HWND window, const wchar_t* event);
 // A start-up stage reached ("main", ..., "first-paint"), for the start-up
-// benchmark: a line in the file that TARVO_STARTUP_MARKS names, if set, the
-// first time the stage is reached.
+// benchmark (common/process/startup_marks_win.h).
 void MarkStartup(const char* stage);
 #else
 inline std::optional<std::wstring> ServerBaseUrlOverride() { return std::nullopt; }

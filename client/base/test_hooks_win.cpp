@@ -5,8 +5,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <set>
-#include <string>
 
 #include "client/res/update_ids.h"
 #include "common/process/startup_marks_win.h"
@@ -41,14 +39,6 @@ void TraceUpdateWindow(HWND window, const wchar_t* event) {
   }
 }
 
-void MarkStartup(const char* stage) {
-  static const std::wstring file = [] {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD n = GetEnvironmentVariableW(L"TARVO_STARTUP_MARKS", path, MAX_PATH);
-    return n == 0 || n >= MAX_PATH ? std::wstring() : std::wstring(path, n);
-  }();
-  static std::set<std::string> reached;
-  if (!file.empty() && reached.insert(stage).second) AppendStartupMark(file, stage);
-}
+void MarkStartup(const char* stage) { MarkStartupStage(stage); }
 
 }  // namespace tarvo

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <mutex>
+#include <set>
 #include <string>
 
 namespace tarvo {
@@ -14,16 +16,27 @@ long long UnixMicroseconds(const FILETIME& time) {
   return (ticks - kEpochDifference) / 10;
 }
 
+std::wstring MarksFile() {
+  wchar_t path[MAX_PATH] = {};
+  const DWORD n = GetEnvironmentVariableW(L"TARVO_STARTUP_MARKS", path, MAX_PATH);
+  return n == 0 || n >= MAX_PATH ? std::wstring() : std::wstring(path, n);
+}
+
 }  // namespace
 
-void AppendStartupMark(const std::wstring& file, const char* stage) {
+void MarkStartupStage(const char* stage) {
   FILETIME now{};
   GetSystemTimeAsFileTime(&now);
-  static bool first = true;
+  static const std::wstring file = MarksFile();
+  if (file.empty()) return;
+
+  static std::mutex mutex;  // the client marks from its launcher thread too
+  static std::set<std::string> reached;
+  std::lock_guard lock(mutex);
+  if (!reached.insert(stage).second) return;
   std::string lines;
   char line[96];
-  if (first) {
-    first = false;
+  if (reached.size() == 1) {
     FILETIME created{}, exited{}, kernel{}, user{};
     if (GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) {
       std::snprintf(line, sizeof line, "process-created %lld\n", UnixMicroseconds(created));

@@ -1,13 +1,13 @@
 #pragma once
-// Start-up marks for the start-up benchmark: lines "<stage> <microseconds
-// since the Unix epoch>" appended to a file, the first one of a process
-// preceded by the process's creation time ("process-created <µs>"). Used by
-// the builds with test hooks and by the benchmark's bare dialog program only.
-
-#include <string>
+// Start-up marks for the start-up benchmark: when TARVO_STARTUP_MARKS names a
+// file, each stage's first mark appends "<stage> <microseconds since the Unix
+// epoch>" to it, the process's first line preceded by its creation time
+// ("process-created <µs>"). Used by the client's test hooks and by the
+// benchmark's bare dialog program only.
 
 namespace tarvo {
 
-void AppendStartupMark(const std::wstring& file, const char* stage);
+// Any thread may mark; a stage marked again is not written again.
+void MarkStartupStage(const char* stage);
 
 }  // namespace tarvo

@@ -3,27 +3,19 @@
 // start-up stages as the client does (TARVO_STARTUP_MARKS).
 #include <windows.h>
 
-#include <string>
-
 #include "common/process/startup_marks_win.h"
 
 namespace {
 
-void Mark(const char* stage) {
-  wchar_t path[MAX_PATH] = {};
-  const DWORD n = GetEnvironmentVariableW(L"TARVO_STARTUP_MARKS", path, MAX_PATH);
-  if (n != 0 && n < MAX_PATH) tarvo::AppendStartupMark(path, stage);
-}
+using tarvo::MarkStartupStage;
 
 INT_PTR CALLBACK BareProc(HWND window, UINT msg, WPARAM wParam, LPARAM) {
-  static bool painted = false;
   if (msg == WM_INITDIALOG) {
-    Mark("window-created");
+    MarkStartupStage("window-created");
     return TRUE;
   }
-  if (msg == WM_PAINT && !painted) {
-    painted = true;
-    Mark("first-paint");
+  if (msg == WM_PAINT) {
+    MarkStartupStage("first-paint");  // the first one only
     return FALSE;
   }
   if (msg == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
@@ -36,7 +28,7 @@ INT_PTR CALLBACK BareProc(HWND window, UINT msg, WPARAM wParam, LPARAM) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  Mark("main");
+  MarkStartupStage("main");
   DialogBoxParamW(instance, MAKEINTRESOURCEW(1), nullptr, BareProc, 0);
   return 0;
 }
