@@ -67,7 +67,6 @@ def devserver(machine):
         server.stop()
 
 
-
 @pytest.fixture
 def client_installed(machine):
     machine.require(CLIENT, WATCHDOG)

@@ -69,6 +69,30 @@ class HarnessError(RuntimeError):
     """The test machine itself is broken (not the program under test)."""
 
 
+class LineReader:
+    """Lines from a pipe, each waited for up to a time limit; what comes after
+    a line waits in the reader for the next call."""
+
+    def __init__(self, fd: int):
+        self.fd = fd
+        self.pending = b""
+
+    def read_line(self, timeout: float) -> bytes:
+        """The next line without its end; TimeoutError when none is complete in
+        time, EOFError when the pipe ends first."""
+        deadline = time.monotonic() + timeout
+        while b"\n" not in self.pending:
+            ready, _, _ = select.select([self.fd], [], [], max(deadline - time.monotonic(), 0))
+            if not ready:
+                raise TimeoutError
+            chunk = os.read(self.fd, 65536)
+            if not chunk:
+                raise EOFError
+            self.pending += chunk
+        line, self.pending = self.pending.split(b"\n", 1)
+        return line.rstrip(b"\r")
+
+
 class DriverFailure(AssertionError):
     """tarvo-driver reported a failure (window not found in time, ...)."""
 
@@ -112,18 +136,12 @@ class Xvfb:
                  "-noreset"],
                 pass_fds=[write_fd], stdin=subprocess.DEVNULL, stdout=log, stderr=log, start_new_session=True)
         os.close(write_fd)
-        number = b""
-        deadline = time.monotonic() + timeout
         try:
-            while not number.endswith(b"\n"):
-                remaining = deadline - time.monotonic()
-                ready, _, _ = select.select([read_fd], [], [], max(remaining, 0))
-                if not ready:
-                    raise HarnessError(f"Xvfb gave no display number within {timeout} s (see {self.log_path})")
-                chunk = os.read(read_fd, 32)
-                if not chunk:
-                    raise HarnessError(f"Xvfb ended at start (see {self.log_path})")
-                number += chunk
+            number = LineReader(read_fd).read_line(timeout)
+        except TimeoutError:
+            raise HarnessError(f"Xvfb gave no display number within {timeout} s (see {self.log_path})") from None
+        except EOFError:
+            raise HarnessError(f"Xvfb ended at start (see {self.log_path})") from None
         finally:
             os.close(read_fd)
         self.display = ":" + number.decode().strip()
@@ -493,6 +511,7 @@ class WinProcess:
         self.program = program
         self.popen = popen
         self.log_file = log_file
+        self._stdout: LineReader | None = None
 
     @property
     def pid(self) -> int:
@@ -534,20 +553,15 @@ class WinProcess:
 
     def read_line(self, timeout: float) -> str:
         """The next line of the program's stdout (when started with stdout=PIPE)."""
-        stream = self.popen.stdout
-        line = b""
-        deadline = time.monotonic() + timeout
-        while not line.endswith(b"\n"):
-            remaining = deadline - time.monotonic()
-            ready, _, _ = select.select([stream], [], [], max(remaining, 0))
-            if not ready:
-                raise AssertionError(f"{self.program.name} printed no line within {timeout} s")
-            byte = os.read(stream.fileno(), 1)
-            if not byte:
-                raise AssertionError(f"{self.program.name} ended (exit {self.popen.wait()}) before printing a line;"
-                                     f" log: {self.log_file.read_text(errors='replace')[-2000:]}")
-            line += byte
-        return line.decode("utf-8").rstrip("\r\n")
+        if self._stdout is None:
+            self._stdout = LineReader(self.popen.stdout.fileno())
+        try:
+            return self._stdout.read_line(timeout).decode("utf-8")
+        except TimeoutError:
+            raise AssertionError(f"{self.program.name} printed no line within {timeout} s") from None
+        except EOFError:
+            raise AssertionError(f"{self.program.name} ended (exit {self.popen.wait()}) before printing a line;"
+                                 f" log: {self.log_file.read_text(errors='replace')[-2000:]}") from None
 
 
 # ---------------------------------------------------------------------------
@@ -573,7 +587,7 @@ class Driver:
     def __init__(self, session: WineSession):
         self.session = session
         self._process: subprocess.Popen | None = None
-        self._pending = b""
+        self._answers: LineReader | None = None
 
     @property
     def pid(self) -> int | None:
@@ -588,9 +602,9 @@ class Driver:
                 process = subprocess.Popen([WINE, str(DRIVER_PATH), "serve"], env=self.session.env(),
                                            cwd=str(self.session.host_path(TEST_FOLDER)), stdin=subprocess.PIPE,
                                            stdout=subprocess.PIPE, stderr=log)
-            self._process, self._pending = process, b""
+            self._process, self._answers = process, LineReader(process.stdout.fileno())
             try:
-                if json.loads(self._read_line(60)).get("ready"):
+                if json.loads(self._answers.read_line(60)).get("ready"):
                     return
             except (EOFError, TimeoutError, ValueError, AttributeError):
                 pass
@@ -611,22 +625,6 @@ class Driver:
             process.wait(timeout=10)
         process.stdout.close()
 
-    def _read_line(self, timeout: float) -> str:
-        deadline = time.monotonic() + timeout
-        out = self._process.stdout.fileno()
-        while b"\n" not in self._pending:
-            left = deadline - time.monotonic()
-            if left <= 0:
-                raise TimeoutError
-            ready, _, _ = select.select([out], [], [], left)
-            if ready:
-                chunk = os.read(out, 65536)
-                if not chunk:
-                    raise EOFError
-                self._pending += chunk
-        line, self._pending = self._pending.split(b"\n", 1)
-        return line.decode("utf-8")
-
     def run(self, *args, timeout_ms: int | None = None, check: bool = True) -> str:
         args = [str(a) for a in args]
         # The driver's own timeout, and a margin.
@@ -636,7 +634,7 @@ class Driver:
         try:
             self._process.stdin.write(json.dumps(args).encode("utf-8") + b"\n")
             self._process.stdin.flush()
-            answer = json.loads(self._read_line(limit))
+            answer = json.loads(self._answers.read_line(limit))
         except (OSError, EOFError, TimeoutError) as error:
             self.stop()  # the next command starts a new one
             raise HarnessError(f"tarvo-driver {' '.join(args)}: no answer ({error!r})") from error
