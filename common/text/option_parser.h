@@ -33,21 +33,23 @@ struct ParsedOptions {
   }
 };
 
+enum class OptionErrorKind { kUnknown, kNeedsValue, kTakesNoValue };
+
 template <class Char>
 struct OptionError {
-  enum Kind { kUnknown, kNeedsValue, kTakesNoValue };
-  Kind kind;
+  OptionErrorKind kind;
   std::basic_string<Char> name;  // without "--"
 };
 
 // "unknown option --name", "--name needs a value", "--name takes no value".
-inline std::string DescribeOptionError(int kind, std::string_view name) {
+inline std::string DescribeOptionError(OptionErrorKind kind, std::string_view name) {
   const std::string option = "--" + std::string(name);
   switch (kind) {
-    case OptionError<char>::kNeedsValue: return option + " needs a value";
-    case OptionError<char>::kTakesNoValue: return option + " takes no value";
-    default: return "unknown option " + option;
+    case OptionErrorKind::kNeedsValue: return option + " needs a value";
+    case OptionErrorKind::kTakesNoValue: return option + " takes no value";
+    case OptionErrorKind::kUnknown: break;
   }
+  return "unknown option " + option;
 }
 
 template <class Char>
@@ -77,7 +79,7 @@ std::variant<ParsedOptions<Char>, OptionError<Char>> ParseOptions(
       name.resize(eq);
     }
     if (knows(flags, name)) {
-      if (inlineValue) return OptionError<Char>{OptionError<Char>::kTakesNoValue, name};
+      if (inlineValue) return OptionError<Char>{OptionErrorKind::kTakesNoValue, name};
       parsed.flags.push_back(name);
     } else if (knows(valueOptions, name)) {
       if (inlineValue)
@@ -85,9 +87,9 @@ std::variant<ParsedOptions<Char>, OptionError<Char>> ParseOptions(
       else if (i + 1 < args.size())
         parsed.values.emplace_back(name, args[++i]);
       else
-        return OptionError<Char>{OptionError<Char>::kNeedsValue, name};
+        return OptionError<Char>{OptionErrorKind::kNeedsValue, name};
     } else {
-      return OptionError<Char>{OptionError<Char>::kUnknown, name};
+      return OptionError<Char>{OptionErrorKind::kUnknown, name};
     }
   }
   return parsed;
