@@ -85,25 +85,25 @@ class Bench:
     def startup(self) -> None:
         bare = self.machine.install("tarvo-bare-dialog.exe")
         self.machine.env["TARVO_STARTUP_MARKS"] = str(MARKS_FILE)
-        tarvo, baseline = [], []
-        # One start of each first, unmeasured: it reads the programs and Wine's
-        # DLLs into the page cache, which a user's second start finds there too.
-        self.marked_start(lambda: start_client(self.machine, self.server))
-        self.stop_programs()
-        self.marked_start(lambda: self.machine.start(bare))
-        self.stop_programs()
-        for _ in range(self.repeat):  # alternating, so that both see the same machine
-            tarvo.append(self.marked_start(lambda: start_client(self.machine, self.server)))
-            self.stop_programs()
-            baseline.append(self.marked_start(lambda: self.machine.start(bare)))
-            self.stop_programs()
+        launches = {"Tarvo.exe": lambda: start_client(self.machine, self.server),
+                    "bare dialog": lambda: self.machine.start(bare)}
+        measured: dict[str, list[dict[str, float]]] = {program: [] for program in launches}
+        # The two programs alternate, so that both see the same machine. Round 0
+        # is not measured: it reads the programs and Wine's DLLs into the page
+        # cache, which a user's second start finds there too.
+        for round_number in range(self.repeat + 1):
+            for program, launch in launches.items():
+                stages = self.marked_start(launch)
+                self.stop_programs()
+                if round_number > 0:
+                    measured[program].append(stages)
         del self.machine.env["TARVO_STARTUP_MARKS"]
-        t = statistics.median(run["first-paint"] for run in tarvo)
-        b = statistics.median(run["first-paint"] for run in baseline)
+        t = statistics.median(run["first-paint"] for run in measured["Tarvo.exe"])
+        b = statistics.median(run["first-paint"] for run in measured["bare dialog"])
         self.row(f"start-up: launch to the login window's first paint, median of {self.repeat}", f"{t * 1000:.0f} ms")
         self.row(f"bare Win32 dialog program: launch to first paint, median of {self.repeat}", f"{b * 1000:.0f} ms")
         self.row("ratio start-up / bare dialog", f"{t / b:.2f}")
-        for program, runs in (("Tarvo.exe", tarvo), ("bare dialog", baseline)):
+        for program, runs in measured.items():
             stages = [stage for stage in runs[0] if all(stage in run for run in runs)]
             medians = sorted((statistics.median(run[stage] for run in runs), stage) for stage in stages)
             previous = 0.0
@@ -139,7 +139,8 @@ class Bench:
             wait_label(self.machine.driver, session, STATUS_LABEL, lambda t: t.startswith("10.8.0."), timeout=60)
             connects.append(time.monotonic() - started)
             self.stop_programs()
-        self.row("driver round trip, median of 20 (the resolution of the next two; included in them)", f"{trip * 1000:.1f} ms")
+        self.row("driver round trip, median of 20 (the resolution of the next two; included in them)",
+                 f"{trip * 1000:.1f} ms")
         self.row(f"sign-in click to session window, median of {len(sign_ins)}",
                  f"{statistics.median(sign_ins) * 1000:.0f} ms")
         self.row(f"connect click to address shown (simulated dialer), median of {len(connects)}",
