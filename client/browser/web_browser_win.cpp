@@ -1,8 +1,5 @@
 #include "client/browser/web_browser_win.h"
 
-#include <algorithm>
-#include <iterator>
-
 #include "client/base/texts.h"
 #include "client/browser/site_answers_win.h"
 

@@ -12,9 +12,9 @@
 namespace tarvo::driver {
 namespace {
 
-// COM and the accessibility library, loaded only by these commands: every
-// other command of the driver (it runs thousands of times per test run)
-// keeps the small set of DLLs it always had.
+// COM and the accessibility library, loaded only by these commands: the
+// driver otherwise keeps the small set of DLLs it always had (with COM linked
+// in, a driver once died at exit inside Wine's loader).
 struct AccessibilityApi {
   const HMODULE ole32 = LoadLibraryW(L"ole32.dll");
   const HMODULE oleacc = LoadLibraryW(L"oleacc.dll");
