@@ -6,7 +6,7 @@ from __future__ import annotations
 import json
 import time
 
-from harness_wine import DriverFailure
+from harness_wine import POLL_SECONDS, DriverFailure
 
 CLIENT = "Tarvo.exe"
 WATCHDOG = "Tarvo_Network.exe"
@@ -43,7 +43,7 @@ def window_with_control(driver, control_id: int, what: str, timeout_ms: int) -> 
                 return window
         if time.monotonic() > deadline:
             raise AssertionError(f"no {what}")
-        time.sleep(0.2)
+        time.sleep(POLL_SECONDS)
 
 
 def session_window(driver, timeout_ms=15000) -> dict:
@@ -128,7 +128,7 @@ def in_front(driver, window: dict) -> bool:
     return front != "none" and json.loads(front)["hwnd"] == window["hwnd"]
 
 
-def wait_until(condition, timeout: float = 15.0, interval: float = 0.1, what: str = "condition"):
+def wait_until(condition, timeout: float = 15.0, interval: float = POLL_SECONDS, what: str = "condition"):
     deadline = time.monotonic() + timeout
     while True:
         value = condition()

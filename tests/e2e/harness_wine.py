@@ -57,6 +57,9 @@ SYSTEM_PROCESSES = {"services.exe", "winedevice.exe", "plugplay.exe", "svchost.e
 # Quiet, except the memory-layout errors with which Wine fails to start a
 # program now and then (see wine_failed_to_start).
 WINEDEBUG = "-all,err+virtual"
+# How often the harness looks again while it waits for something: a query of
+# the serving driver takes well under a millisecond.
+POLL_SECONDS = 0.02
 WINE_START_FAILURE = b"failed to map the shared user data"
 START_ATTEMPTS = 3
 EVIDENCE_LOG_LINES = 15  # of each program's log, printed when a test fails
@@ -209,7 +212,7 @@ def wait_pids_gone(pids, timeout: float) -> list[int]:
     deadline = time.monotonic() + timeout
     left = [p for p in pids if pid_running(p)]
     while left and time.monotonic() < deadline:
-        time.sleep(0.05)
+        time.sleep(POLL_SECONDS)
         left = [p for p in left if pid_running(p)]
     return left
 
@@ -882,7 +885,7 @@ class Machine:
         deadline = time.monotonic() + timeout
         verdict = self.driver.check_region(name, token)
         while verdict != expect and time.monotonic() < deadline:
-            time.sleep(0.1)
+            time.sleep(POLL_SECONDS)
             verdict = self.driver.check_region(name, token)
         return verdict
 

@@ -13,7 +13,7 @@ namespace {
 
 // The message text's control in the system's message box template.
 constexpr int kMessageTextId = 0xFFFF;
-constexpr DWORD kPollMs = 50;
+constexpr DWORD kPollMs = 10;
 
 struct Answer {
   const wchar_t* name;

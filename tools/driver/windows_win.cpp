@@ -10,7 +10,7 @@
 namespace tarvo::driver {
 namespace {
 
-constexpr DWORD kPollMs = 50;
+constexpr DWORD kPollMs = 10;
 constexpr DWORD kDefaultTimeoutMs = 10000;
 constexpr UINT kMessageTimeoutMs = 5000;
 
