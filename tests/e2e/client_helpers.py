@@ -33,12 +33,24 @@ MSG_CONFIRM_FAILED = "접속정보가 올바르지 않습니다."
 MSG_EXIT = "Tarvo을 종료하시겠습니까?"
 
 
+def busy_window(failure: DriverFailure) -> bool:
+    """Whether the driver failed because the window did not answer its message in time."""
+    return "does not answer" in failure.stderr
+
+
 def window_with_control(driver, control_id: int, what: str, timeout_ms: int) -> dict:
     """The visible top-level window titled Tarvo that has control `control_id`."""
     deadline = time.monotonic() + timeout_ms / 1000
     while True:
         for window in driver.list_windows(TITLE, visible=True):
-            controls = driver.list_controls(hwnd=window["hwnd"])
+            try:
+                controls = driver.list_controls(hwnd=window["hwnd"])
+            except DriverFailure as failure:
+                # Shown before its thread takes messages again after a long
+                # wait (a late server reply): Wine calls it hung for a moment.
+                if not busy_window(failure):
+                    raise
+                continue
             if any(c.get("id") == control_id for c in controls):
                 return window
         if time.monotonic() > deadline:
@@ -150,7 +162,7 @@ def wait_label(driver, window: dict, control: int, predicate, timeout: float = 2
         except DriverFailure as failure:
             # A window busy for a while (a request on its thread) does not
             # answer in time: not yet, as long as it answers before the end.
-            if "does not answer" not in failure.stderr:
+            if not busy_window(failure):
                 raise
             seen[:] = ["(the window did not answer)"]
             return None

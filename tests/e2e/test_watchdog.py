@@ -7,6 +7,12 @@ import time
 
 import pytest
 
+from client_helpers import wait_until
+
+# Its tests mostly wait on the programs' own timers: they run in 2 Wine
+# sessions at once (pytest -n auto, as CTest runs them).
+WINE_SESSIONS = 2
+
 WATCHDOG = "Tarvo_Network.exe"
 CLIENT_REGION, CLIENT_TOKEN = "Tarvo_Share_memory2", "tarvo_ok"
 WATCHDOG_REGION, WATCHDOG_TOKEN = "Tarvo_Share_memory", "tarvo_network_ok"
@@ -29,6 +35,16 @@ def start_watching(machine):
     watchdog = machine.start_program(WATCHDOG)
     assert machine.wait_region(WATCHDOG_REGION, WATCHDOG_TOKEN) == "pass"
     return holder, watchdog
+
+
+def watchdog_windows(machine) -> list[dict]:
+    """The watchdog's top-level windows once its dialog is there: it publishes
+    its token before it makes the window."""
+    def listed():
+        windows = machine.driver.list_windows(exe=WATCHDOG)
+        return windows if any(w["class"] == "#32770" for w in windows) else None
+
+    return wait_until(listed, what="the watchdog's window")
 
 
 def assert_hangs_up_once_and_ends(machine, watchdog, since):
@@ -84,7 +100,7 @@ def test_killing_the_client_hangs_up_within_about_a_second(machine):
 
 def test_it_runs_without_a_visible_window_or_taskbar_button(machine):
     _, watchdog = start_watching(machine)
-    windows = machine.driver.list_windows(exe=WATCHDOG)
+    windows = watchdog_windows(machine)
     shown = [w for w in windows if w["visible"] and w["rect"][2] > w["rect"][0] and w["rect"][3] > w["rect"][1]]
     assert shown == []
     dialogs = [w for w in windows if w["class"] == "#32770"]
