@@ -7,7 +7,7 @@ tarvo_packages=(
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   libcpp-httplib-dev libsqlite3-dev libssl-dev googletest libgtest-dev
   wine wine64 xvfb xauth imagemagick fonts-nanum locales openssl
-  python3 python3-pytest python3-cryptography nsis osslsigncode clang libclang-rt-14-dev
+  python3 python3-pytest python3-pytest-xdist python3-cryptography nsis osslsigncode clang libclang-rt-14-dev
   nlohmann-json3-dev
 )
 

@@ -1,6 +1,8 @@
 """Fixtures of the end-to-end tests.
 
 wine_session  one Xvfb display and one Korean-locale Wine prefix per pytest run
+              (per worker with -n: a test file that sets WINE_SESSIONS = N at
+              module level runs on N workers with -n auto, as CTest runs them)
 machine       per test: a fresh program folder, an empty rasdial record, the
               driver; every program the test started is killed at its end and,
               when it failed, a screenshot and the logs land in
@@ -14,7 +16,9 @@ client_installed
 
 from __future__ import annotations
 
+import ast
 import re
+from pathlib import Path
 
 import pytest
 
@@ -30,6 +34,30 @@ def pytest_runtest_makereport(item, call):
     machine = item.funcargs.get("machine") if hasattr(item, "funcargs") else None
     if report.when == "call" and report.failed and isinstance(machine, Machine):
         machine.save_evidence()  # now, while the test's server still runs
+
+
+def wine_sessions_of(test_file: Path) -> int:
+    """The WINE_SESSIONS a test file asks for (a module-level number), else 1."""
+    try:
+        module = ast.parse(test_file.read_text(encoding="utf-8"))
+    except (OSError, SyntaxError, ValueError):
+        return 1
+    for statement in module.body:
+        if (isinstance(statement, ast.Assign) and len(statement.targets) == 1
+                and isinstance(statement.targets[0], ast.Name) and statement.targets[0].id == "WINE_SESSIONS"
+                and isinstance(statement.value, ast.Constant) and isinstance(statement.value.value, int)):
+            return max(1, statement.value.value)
+    return 1
+
+
+def pytest_xdist_auto_num_workers(config):
+    """With -n auto: as many workers, each with a Wine session of its own, as
+    the test files named on the command line ask for; 0 (no workers, the tests
+    run in this process) when they ask for one. Files whose tests mostly wait
+    on the programs' own timers ask for more."""
+    files = [Path(arg.split("::")[0]) for arg in config.args]
+    wanted = max((wine_sessions_of(f) for f in files if f.suffix == ".py" and f.is_file()), default=1)
+    return wanted if wanted > 1 else 0
 
 
 @pytest.fixture(scope="session")

@@ -11,6 +11,10 @@ from client_helpers import (CLIENT, CONNECT, DAYS_LABEL, DISCONNECT, EXIT, FIXED
                             STATUS_LABEL, TITLE, WATCHDOG, label, login_window, session_window, sign_in, start_client,
                             wait_label, wait_until)
 
+# Its tests mostly wait on the programs' own timers: they run in 3 Wine
+# sessions at once (pytest -n auto, as CTest runs them).
+WINE_SESSIONS = 3
+
 CONNECTING, RECONNECTING = "접속중입니다.", "재접속중입니다."
 MSG_EXPIRED = "기간이 만료되었습니다."
 MSG_ELSEWHERE = "고객님의 ID는 지금 다른 PC에서 접속중 입니다.\n현재 접속된 PC에서 종료됩니다."
