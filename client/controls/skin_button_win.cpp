@@ -2,6 +2,8 @@
 
 #include <oleacc.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <iterator>
 
 #include "client/controls/button_faces.h"
@@ -42,10 +44,14 @@ LONG_PTR CSkinButton::OwnerDrawStyle(LONG_PTR style) {
 }
 
 void CSkinButton::FreeBitmaps() {
-  for (HBITMAP* slot : {&normal_, &pressed_, &hover_, &disabled_}) {
-    if (*slot != nullptr) DeleteObject(*slot);
-    *slot = nullptr;
+  HBITMAP* const slots[] = {&normal_, &pressed_, &hover_, &disabled_};
+  for (std::size_t i = 0; i < std::size(slots); ++i) {
+    // A picture shared by several looks is deleted once.
+    const bool sharedWithEarlier =
+        std::any_of(slots, slots + i, [&](const HBITMAP* earlier) { return *earlier == *slots[i]; });
+    if (*slots[i] != nullptr && !sharedWithEarlier) DeleteObject(*slots[i]);
   }
+  for (HBITMAP* slot : slots) *slot = nullptr;
 }
 
 HBITMAP CSkinButton::Load(UINT id) const {
@@ -57,10 +63,14 @@ HBITMAP CSkinButton::Load(UINT id) const {
 void CSkinButton::SetSkinBitmaps(UINT normal, UINT pressed, UINT hover, UINT disabled) {
   FreeBitmaps();
   face_ = normal;
-  normal_ = Load(normal);
-  pressed_ = Load(pressed);
-  hover_ = Load(hover);
-  disabled_ = Load(disabled != 0 ? disabled : normal);
+  // Looks that name the same picture (pressed and hover often do) share one
+  // loaded bitmap: a window's buttons load about half as many at start-up.
+  const UINT ids[] = {normal, pressed, hover, disabled != 0 ? disabled : normal};
+  HBITMAP* const slots[] = {&normal_, &pressed_, &hover_, &disabled_};
+  for (std::size_t i = 0; i < std::size(ids); ++i) {
+    const auto first = static_cast<std::size_t>(std::find(ids, ids + i, ids[i]) - ids);
+    *slots[i] = first < i ? *slots[first] : Load(ids[i]);
+  }
   Invalidate();
 }
 
