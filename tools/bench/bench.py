@@ -30,6 +30,7 @@ from standalone import client_machine  # noqa: E402
 
 TICKS = os.sysconf("SC_CLK_TCK")
 MARKS_FILE = PureWindowsPath(r"C:\tarvo-test\startup-marks.txt")
+STRIP = "x86_64-w64-mingw32-strip"
 
 
 def cpu_seconds(pid: int) -> float:
@@ -84,6 +85,7 @@ class Bench:
 
     def startup(self) -> None:
         bare = self.machine.install("tarvo-bare-dialog.exe")
+        strip_like_a_release(self.machine, bare.name)
         self.machine.env["TARVO_STARTUP_MARKS"] = str(MARKS_FILE)
         launches = {"Tarvo.exe": lambda: start_client(self.machine, self.server),
                     "bare dialog": lambda: self.machine.start(bare)}
@@ -188,6 +190,13 @@ class Bench:
                  f"{statistics.median(client_reaction) * 1000:.0f} ms")
 
 
+def strip_like_a_release(machine: Machine, program: str) -> None:
+    """Strips the installed copy of a program as the release build strips what
+    it ships: the test-hook build keeps its symbols (several MB that Wine maps
+    at every start), which no user's copy has."""
+    subprocess.run([STRIP, "--strip-all", str(machine.program_dir / program)], check=True, timeout=60)
+
+
 def machine_description() -> str:
     cpu = next((line.split(":", 1)[1].strip() for line in Path("/proc/cpuinfo").read_text().splitlines()
                 if line.startswith("model name")), platform.processor())
@@ -204,6 +213,8 @@ def main() -> int:
     repeat, idle = (3, 10) if args.quick else (20, 60)
 
     with client_machine(REPO / "build" / "bench", "bench") as (machine, server):
+        for program in (CLIENT, WATCHDOG):
+            strip_like_a_release(machine, program)
         bench = Bench(machine, server, repeat, idle)
         print("measuring (medians; Wine under Xvfb, Korean locale):", flush=True)
         bench.startup()
