@@ -12,6 +12,7 @@ from __future__ import annotations
 import argparse
 import os
 import platform
+import random
 import statistics
 import subprocess
 import sys
@@ -182,15 +183,23 @@ class Bench:
     def kill_reactions(self) -> None:
         adapter = self.machine.session.host_path(SIM_FOLDER) / "adapter"
         watchdog_reaction, client_reaction = [], []
+        # Both programs look at the other once a second. Killed at once after
+        # the connection, a kill would land at the same moment of that cycle
+        # each time (the median then says where that moment is, about 0.5 s
+        # late or early); a random pause of up to one period spreads the kills
+        # over it, as a crash's moment would be.
+        moments = random.Random(20261210)
         for _ in range(max(3, self.repeat // 2)):
             self.connected()
             self.machine.rasdial.clear()
+            time.sleep(moments.uniform(0.0, 1.0))
             killed = self.machine.kill_program(CLIENT)
             run = self.machine.rasdial.wait_for(1, timeout=10)[0]
             watchdog_reaction.append(run.time - killed)
             self.stop_programs()
 
             self.connected()
+            time.sleep(moments.uniform(0.0, 1.0))
             killed = self.machine.kill_program(WATCHDOG)
             wait_until(lambda: not adapter.exists(), timeout=10, interval=0.01, what="the hang-up")
             client_reaction.append(time.time() - killed)
