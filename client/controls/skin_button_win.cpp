@@ -3,6 +3,7 @@
 #include <oleacc.h>
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <iterator>
 
@@ -43,12 +44,14 @@ LONG_PTR CSkinButton::OwnerDrawStyle(LONG_PTR style) {
   return (style & ~static_cast<LONG_PTR>(BS_TYPEMASK)) | BS_OWNERDRAW;
 }
 
+std::array<HBITMAP*, 4> CSkinButton::Looks() { return {&normal_, &pressed_, &hover_, &disabled_}; }
+
 void CSkinButton::FreeBitmaps() {
-  HBITMAP* const slots[] = {&normal_, &pressed_, &hover_, &disabled_};
-  for (std::size_t i = 0; i < std::size(slots); ++i) {
+  const auto slots = Looks();
+  for (std::size_t i = 0; i < slots.size(); ++i) {
     // A picture shared by several looks is deleted once.
     const bool sharedWithEarlier =
-        std::any_of(slots, slots + i, [&](const HBITMAP* earlier) { return *earlier == *slots[i]; });
+        std::any_of(slots.begin(), slots.begin() + i, [&](const HBITMAP* earlier) { return *earlier == *slots[i]; });
     if (*slots[i] != nullptr && !sharedWithEarlier) DeleteObject(*slots[i]);
   }
   for (HBITMAP* slot : slots) *slot = nullptr;
@@ -66,8 +69,8 @@ void CSkinButton::SetSkinBitmaps(UINT normal, UINT pressed, UINT hover, UINT dis
   // Looks that name the same picture (pressed and hover often do) share one
   // loaded bitmap: a window's buttons load about half as many at start-up.
   const UINT ids[] = {normal, pressed, hover, disabled != 0 ? disabled : normal};
-  HBITMAP* const slots[] = {&normal_, &pressed_, &hover_, &disabled_};
-  for (std::size_t i = 0; i < std::size(ids); ++i) {
+  const auto slots = Looks();
+  for (std::size_t i = 0; i < slots.size(); ++i) {
     const auto first = static_cast<std::size_t>(std::find(ids, ids + i, ids[i]) - ids);
     *slots[i] = first < i ? *slots[first] : Load(ids[i]);
   }

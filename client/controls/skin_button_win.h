@@ -13,6 +13,8 @@
 
 #include <windows.h>
 
+#include <array>
+
 #include "client/controls/owner_draw_button_win.h"
 
 namespace tarvo {
@@ -36,6 +38,8 @@ class CSkinButton : public OwnerDrawButton {
   void OnMouseMove(LPARAM lParam);
   bool CancelLeaveTracking();
   HBITMAP Load(UINT id) const;
+  // The four looks' bitmaps, in the order normal, pressed, hover, disabled.
+  std::array<HBITMAP*, 4> Looks();
   void FreeBitmaps();
 
   UINT face_ = 0;  // the normal bitmap's id: what the button shows, and so its name

@@ -13,9 +13,7 @@ from client_helpers import (AUTO_LOGIN, COLLAPSE, CONNECT, DISCONNECT, EXIT, LOG
                             SETTINGS_ROUTER, SETTINGS_WIN_CONTROL, TITLE, login_window, owned_window, session_window,
                             sign_in, start_client, wait_until)
 
-# Its tests mostly wait on the programs' own timers: they run in 2 Wine
-# sessions at once (pytest -n auto, as CTest runs them).
-WINE_SESSIONS = 2
+WINE_SESSIONS = 2  # Wine sessions at once under pytest -n auto, as CTest runs it (conftest.py)
 
 ROLE_TEXT, ROLE_PUSH_BUTTON, ROLE_CHECK_BUTTON = 0x2A, 0x2B, 0x2C
 UNAVAILABLE, CHECKED, PROTECTED = 0x1, 0x10, 0x20000000

@@ -11,9 +11,7 @@ from client_helpers import (CLIENT, CONNECT, DAYS_LABEL, DISCONNECT, EXIT, FIXED
                             STATUS_LABEL, TITLE, WATCHDOG, label, login_window, session_window, sign_in, start_client,
                             wait_label, wait_until)
 
-# Its tests mostly wait on the programs' own timers: they run in 3 Wine
-# sessions at once (pytest -n auto, as CTest runs them).
-WINE_SESSIONS = 3
+WINE_SESSIONS = 3  # Wine sessions at once under pytest -n auto, as CTest runs it (conftest.py)
 
 CONNECTING, RECONNECTING = "접속중입니다.", "재접속중입니다."
 MSG_EXPIRED = "기간이 만료되었습니다."

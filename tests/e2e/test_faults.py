@@ -12,9 +12,7 @@ from client_helpers import (CLIENT, CONNECT, DAYS_LABEL, DISCONNECT, MSG_CONFIRM
                             MSG_NO_SERVER_AT_START, MSG_UPDATE, SIM_FOLDER, STATUS_LABEL, TITLE, cookie_files, label,
                             login_window, session_window, sign_in, start_client, wait_label, wait_until)
 
-# Its tests mostly wait on the programs' own timers: they run in 3 Wine
-# sessions at once (pytest -n auto, as CTest runs them).
-WINE_SESSIONS = 3
+WINE_SESSIONS = 3  # Wine sessions at once under pytest -n auto, as CTest runs it (conftest.py)
 
 FAILURES = ["drop", "status500", "truncate"]
 

@@ -13,9 +13,7 @@ import pytest
 from client_helpers import (CLIENT, CONNECT, SIM_FOLDER, STATUS_LABEL, TITLE, WATCHDOG, label, reset_client_state,
                             session_window, sign_in, start_client, wait_until)
 
-# Its tests mostly wait on the programs' own timers: they run in 2 Wine
-# sessions at once (pytest -n auto, as CTest runs them).
-WINE_SESSIONS = 2
+WINE_SESSIONS = 2  # Wine sessions at once under pytest -n auto, as CTest runs it (conftest.py)
 
 RUNS = int(os.environ.get("TARVO_KILL_RUNS", "20"))
 MOMENTS = ["connecting", "polling", "reconnecting"]

@@ -10,9 +10,7 @@ from client_helpers import (AUTO_LOGIN, CLIENT, COLLAPSE, CONNECT, DAYS_LABEL, D
                             USER_ID_LABEL, WATCHDOG, colors_in, has_color_near, label, login_window, run_value,
                             session_window, sign_in, start_client, wait_until)
 
-# Its tests mostly wait on the programs' own timers: they run in 2 Wine
-# sessions at once (pytest -n auto, as CTest runs them).
-WINE_SESSIONS = 2
+WINE_SESSIONS = 2  # Wine sessions at once under pytest -n auto, as CTest runs it (conftest.py)
 
 TEAL, ORANGE = (0, 169, 157), (251, 106, 0)
 

@@ -14,9 +14,7 @@ from client_helpers import (AUTO_LOGIN, LOGIN_PASSWORD, LOGIN_USER_ID, RUN_AT_ST
                             start_client, wait_until, window_gone)
 from shell_stand_ins import ShellStandIns
 
-# Its tests mostly wait on the programs' own timers: they run in 2 Wine
-# sessions at once (pytest -n auto, as CTest runs them).
-WINE_SESSIONS = 2
+WINE_SESSIONS = 2  # Wine sessions at once under pytest -n auto, as CTest runs it (conftest.py)
 
 TOGGLES = (SAVE_ID, AUTO_LOGIN, RUN_AT_STARTUP)
 WIDTH, HEIGHT = 336, 316

@@ -11,9 +11,7 @@ from harness_wine import DRIVER_PATH
 from client_helpers import (CLIENT, SETTINGS_WIN_CONTROL, open_settings, owned_window, wait_until, window_gone)
 from shell_stand_ins import ShellStandIns, shell_calls, trace_shell
 
-# Its tests mostly wait on the programs' own timers: they run in 2 Wine
-# sessions at once (pytest -n auto, as CTest runs them).
-WINE_SESSIONS = 2
+WINE_SESSIONS = 2  # Wine sessions at once under pytest -n auto, as CTest runs it (conftest.py)
 
 HEADER, CMD, REGEDIT, NETWORK, SECURITY, SERVICES = range(1011, 1017)
 WIN_CONTROL_AT = (113, 196)  # the button's place in the settings window's client area

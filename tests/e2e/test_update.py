@@ -26,9 +26,7 @@ from client_helpers import (CLIENT, MSG_UPDATE, RUN_KEY, TITLE, WATCHDOG, in_fro
 sys.path.insert(0, str(REPO_ROOT / "installer"))
 import signing  # noqa: E402  (the tool that signs the installer at build time)
 
-# Its tests mostly wait on the programs' own timers: they run in 2 Wine
-# sessions at once (pytest -n auto, as CTest runs them).
-WINE_SESSIONS = 2
+WINE_SESSIONS = 2  # Wine sessions at once under pytest -n auto, as CTest runs it (conftest.py)
 
 UPDATE_TITLE = "Tarvo 업데이트"
 PERCENT, STATUS_LINE, PROGRESS = 1025, 1026, 1029

@@ -9,9 +9,7 @@ import pytest
 
 from client_helpers import wait_until
 
-# Its tests mostly wait on the programs' own timers: they run in 2 Wine
-# sessions at once (pytest -n auto, as CTest runs them).
-WINE_SESSIONS = 2
+WINE_SESSIONS = 2  # Wine sessions at once under pytest -n auto, as CTest runs it (conftest.py)
 
 WATCHDOG = "Tarvo_Network.exe"
 CLIENT_REGION, CLIENT_TOKEN = "Tarvo_Share_memory2", "tarvo_ok"

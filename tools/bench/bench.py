@@ -212,8 +212,7 @@ class Bench:
 
 def strip_like_a_release(machine: Machine, program: str) -> None:
     """Strips the installed copy of a program as the release build strips what
-    it ships: the test-hook build keeps its symbols (several MB that Wine maps
-    at every start), which no user's copy has."""
+    it ships: the test-hook build keeps its symbols, which no user's copy has."""
     subprocess.run([STRIP, "--strip-all", str(machine.program_dir / program)], check=True, timeout=60)
 
 
