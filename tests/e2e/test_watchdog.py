@@ -36,11 +36,17 @@ def start_watching(machine):
 
 
 def watchdog_windows(machine) -> list[dict]:
-    """The watchdog's top-level windows once its dialog is there: it publishes
-    its token before it makes the window."""
+    """The watchdog's top-level windows once its dialog is set up. It publishes
+    its token before it makes the window, and the window is listed with its
+    template's styles until its initialisation has run, which ends by moving
+    it to no size."""
+    def set_up(window):
+        left, top, right, bottom = window["rect"]
+        return window["class"] == "#32770" and right <= left and bottom <= top
+
     def listed():
         windows = machine.driver.list_windows(exe=WATCHDOG)
-        return windows if any(w["class"] == "#32770" for w in windows) else None
+        return windows if any(set_up(w) for w in windows) else None
 
     return wait_until(listed, what="the watchdog's window")
 
