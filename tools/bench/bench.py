@@ -261,7 +261,8 @@ def main() -> int:
         args.write.write_text(
             "# Performance\n\nMeasured by `scripts/bench` on " + time.strftime("%Y-%m-%d") + ", " +
             machine_description() + ". The programs run under Wine on Xvfb, so the figures include Wine's "
-            "own costs; the bare dialog program, measured in the same run, is the yardstick for start-up.\n\n" +
+            "own costs; the bare dialog program and the same dialog importing the client's DLLs, measured in "
+            "the same run, are the yardsticks for start-up.\n\n" +
             "\n".join(table) + "\n\nStart-up stages (medians, ms since the launch):\n\n" + "\n".join(stages) +
             "\n" + kept, encoding="utf-8")
     return 0
