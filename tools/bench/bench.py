@@ -1,6 +1,7 @@
 """Benchmarks of the real programs under Wine against the reference server.
 Prints a table of medians (and the ratio to a bare dialog program measured
-in the same run); asserts nothing. Machines are noisy: compare figures of
+in the same run, beside the same dialog importing the client's DLLs);
+asserts nothing. Machines are noisy: compare figures of
 one run with each other, not across machines.
 
   --quick   fewer repetitions and a shorter idle window (a smoke run)
