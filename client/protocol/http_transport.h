@@ -50,6 +50,9 @@ class HttpTransport {
   // Appends the reply text to `reply`. A stop request cancels the exchange
   // at once from any thread.
   virtual RequestStatus Send(std::wstring& reply, std::wstring_view url, std::stop_token stop) = 0;
+  // The same exchange, given up as failed once `deadline` has passed (where a
+  // moment matters more than the answer: the end of the Windows session).
+  virtual RequestStatus SendWithin(std::wstring& reply, std::wstring_view url, std::chrono::milliseconds deadline) = 0;
 };
 
 }  // namespace tarvo

@@ -20,6 +20,9 @@ class WinInetTransport : public HttpTransport {
   RequestStatus Send(std::wstring& reply, std::wstring_view url, std::stop_token stop) override {
     return SendServerRequest(reply, std::wstring(url), stop);
   }
+  RequestStatus SendWithin(std::wstring& reply, std::wstring_view url, std::chrono::milliseconds deadline) override {
+    return SendServerRequest(reply, std::wstring(url), {}, ExchangeLimits{deadline});
+  }
 };
 
 }  // namespace tarvo

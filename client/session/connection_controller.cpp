@@ -1,5 +1,9 @@
 #include "client/session/connection_controller.h"
 
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
 #include "client/base/texts.h"
 #include "client/protocol/replies.h"
 #include "client/protocol/server_url.h"
@@ -16,7 +20,10 @@ std::wstring AddressText(const std::wstring& address) { return address + std::ws
 
 }  // namespace
 
-ConnectionController::ConnectionController(SessionPorts ports) : ports_(std::move(ports)) {}
+ConnectionController::ConnectionController(SessionPorts ports)
+    : ports_(std::move(ports)), backoff_(ports_.jitter) {
+  if (!ports_.dialGate) ports_.dialGate = ProcessDialGate();
+}
 
 ConnectionController::~ConnectionController() { Shutdown(); }
 
@@ -83,46 +90,76 @@ bool ConnectionController::HangUpEffect(std::stop_token stop, const std::functio
 int ConnectionController::DialVpnEntry(std::stop_token stop) {
   constexpr int kStopped = -1;
   DialRequest request;
-  for (;;) {
-    {
-      std::unique_lock dials(dialsMutex_);
-      if (!dialsDone_.wait(dials, stop, [this] { return dialsInProgress_ == 0; })) return kStopped;
-    }
-    // The stop check, the reading of the fields the window's thread writes
-    // and the counting of the dial are one step: a hang-up either sees this
-    // dial under way or stops it before it starts.
+  // The stop check, the reading of the fields the window's thread writes and
+  // the counting of the dial are one step: a hang-up either sees this dial
+  // under way or stops it before it starts. A dial of another connection of
+  // the process (one abandoned by a logout) is waited for first.
+  const bool entered = ports_.dialGate->Enter(stop, [&] {
     std::lock_guard lock(gate_);
-    if (stop.stop_requested() || shutDown_) return kStopped;
-    std::lock_guard dials(dialsMutex_);
-    if (dialsInProgress_ != 0) continue;  // another dial started meanwhile
-    ++dialsInProgress_;
+    if (stop.stop_requested() || shutDown_) return false;
     request = DialRequest{m_strAppFolder + L"\\temporarily_file", m_strVpnServer, m_strVpnUser, m_strVpnPassword};
     rasConnHandle_ = 0;
-    break;
-  }
+    return true;
+  });
+  if (!entered) return kStopped;
   ConnHandle handle = 0;
   const int rc = ports_.dialer->Dial(request, handle);
   // A dial that returns after its thread was stopped hangs up its own
   // connection and has no other effect.
   const bool kept = Effect(stop, [&] { rasConnHandle_ = handle; });
   if (!kept) ports_.dialer->HangUp(handle);
-  {
-    std::lock_guard dials(dialsMutex_);
-    --dialsInProgress_;
-  }
-  dialsDone_.notify_all();
+  ports_.dialGate->Leave();
   return kept ? rc : kStopped;
+}
+
+ConnectionController::AddressWait ConnectionController::WaitForAddress(std::stop_token stop) {
+  Clock& clock = *ports_.clock;
+  const auto limit = clock.Now() + SessionTiming::kAddressWaitLimit;
+  while (ports_.dialer->GetVpnAddress() == kNoAddress) {
+    if (clock.Now() >= limit) return AddressWait::TimedOut;
+    if (!clock.Pause(stop, SessionTiming::kAddressPoll)) return AddressWait::Stopped;
+  }
+  return stop.stop_requested() ? AddressWait::Stopped : AddressWait::Got;
 }
 
 bool ConnectionController::Redial(std::stop_token stop) {
   for (;;) {
     if (!HangUpEffect(stop)) return false;
-    if (!ports_.clock->Pause(stop, SessionTiming::kRedialPause)) return false;
+    if (!ports_.clock->Pause(stop, backoff_.NextPause())) return false;
     const int rc = DialVpnEntry(stop);
     if (stop.stop_requested()) return false;
-    if (rc == 0) return true;
-    // A refused dial brings no address to wait for: go round again.
+    if (rc == 0) {
+      const AddressWait address = WaitForAddress(stop);
+      if (address == AddressWait::Stopped) return false;
+      if (address == AddressWait::Got) return true;
+    }
+    // Refused, or accepted with no address in time: go round again, later.
+    backoff_.Refused();
   }
+}
+
+void ConnectionController::TunnelConfirmed() {
+  backoff_.Confirmed();
+  checkNow_ = false;  // the tunnel was just seen to work
+}
+
+ConnectionController::Woken ConnectionController::PauseOrCheck(std::stop_token stop,
+                                                                std::chrono::milliseconds duration) {
+  std::stop_source wake;
+  {
+    std::lock_guard lock(wakeMutex_);
+    if (checkNow_) return Woken::Check;
+    wake_ = wake;
+  }
+  std::stop_callback forward(stop, [&wake] { wake.request_stop(); });
+  const bool elapsed = ports_.clock->Pause(wake.get_token(), duration);
+  if (stop.stop_requested()) return Woken::Stopped;
+  return elapsed ? Woken::Elapsed : Woken::Check;
+}
+
+bool ConnectionController::CheckedTunnelAnswers(std::stop_token stop) {
+  checkNow_ = false;
+  return Request(service::PingPath(), stop) == L"0";
 }
 
 // --- window's thread ---------------------------------------------------------
@@ -159,6 +196,45 @@ void ConnectionController::LeaveNotice() { Request(service::LeaveNoticePath(m_st
 
 void ConnectionController::StartHangUp() { StartWorker(m_pHangUpThread, &ConnectionController::HangUpThread); }
 
+void ConnectionController::CheckNow() {
+  if (m_bConnected != 1) return;
+  std::lock_guard lock(wakeMutex_);
+  checkNow_ = true;
+  wake_.request_stop();
+}
+
+void ConnectionController::EndSession(std::chrono::milliseconds hangUpBound) {
+  std::wstring reply;
+  ports_.http->SendWithin(reply, MakeServerUrl(service::LeaveNoticePath(m_strRandCode)),
+                          SessionTiming::kEndSessionNotice);
+  bool connected = false;
+  ConnHandle handle = 0;
+  {
+    std::lock_guard lock(gate_);
+    connected = m_bConnected != 0 && !shutDown_;
+    handle = rasConnHandle_.load();
+  }
+  Shutdown();  // from here on no worker changes anything
+  if (!connected) return;
+  m_bConnected = 0;
+  // The hang-up on a thread of its own, so that a remote-access call that
+  // does not return cannot hold the end of the Windows session up.
+  struct Done {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool done = false;
+  };
+  auto done = std::make_shared<Done>();
+  std::thread([dialer = ports_.dialer, handle, done] {
+    dialer->HangUp(handle);
+    std::lock_guard lock(done->mutex);
+    done->done = true;
+    done->changed.notify_all();
+  }).detach();
+  std::unique_lock lock(done->mutex);
+  done->changed.wait_for(lock, hangUpBound, [&] { return done->done; });
+}
+
 // --- workers -----------------------------------------------------------------
 
 void ConnectionController::DialThread(std::stop_token stop) {
@@ -190,18 +266,21 @@ void ConnectionController::WatchdogLinkThread(std::stop_token stop) {
   }
 }
 
-bool ConnectionController::WaitForAddress(std::stop_token stop) {
-  while (ports_.dialer->GetVpnAddress() == kNoAddress)
-    if (!ports_.clock->Pause(stop, SessionTiming::kAddressPoll)) return false;
-  return !stop.stop_requested();
-}
-
 bool ConnectionController::ConfirmTunnel(std::stop_token stop) {
   for (;;) {
-    if (!WaitForAddress(stop)) return false;
+    const AddressWait address = WaitForAddress(stop);
+    if (address == AddressWait::Stopped) return false;
+    if (address == AddressWait::TimedOut) {
+      backoff_.Refused();
+      if (!Redial(stop)) return false;
+      continue;
+    }
     const std::wstring ping = Request(service::PingPath(), stop);
     if (stop.stop_requested()) return false;
-    if (ping == L"0") return true;
+    if (ping == L"0") {
+      TunnelConfirmed();
+      return true;
+    }
     if (!Redial(stop)) return false;
   }
 }
@@ -216,28 +295,45 @@ bool ConnectionController::ShowAddress(std::stop_token stop) {
 
 void ConnectionController::KeepaliveThread(std::stop_token stop) {
   Clock& clock = *ports_.clock;
+  backoff_.Confirmed();
+  checkNow_ = false;
   if (!clock.Pause(stop, SessionTiming::kStartPause)) return;
   if (!ConfirmTunnel(stop) || !ShowAddress(stop)) return;
 
   const std::wstring statusPath = service::StatusPath(m_strRandCode);
   for (;;) {
     if (m_bConnected != 1) return;
+    // A check asked for (resume, new addresses) is this cycle's request.
+    bool checking = checkNow_.exchange(false);
     std::optional<std::wstring> payload = StatusPayload(Request(statusPath, stop));
     if (stop.stop_requested()) return;
     if (!payload) {
       for (int retry = 0;;) {
+        // A checked tunnel whose server answers neither request is rebuilt
+        // now, not after a minute of retries.
+        if (checking && !CheckedTunnelAnswers(stop)) {
+          if (stop.stop_requested() || !ReconnectProcedure(stop)) return;
+          retry = 0;
+        }
+        checking = false;
         payload = StatusPayload(Request(statusPath, stop));
         if (stop.stop_requested()) return;
         if (payload) break;
         ++retry;
-        if (!clock.Pause(stop, SessionTiming::kRetryPause)) return;
-        if (retry == SessionTiming::kRetriesBeforeReconnect) {
+        const Woken woken = PauseOrCheck(stop, SessionTiming::kRetryPause);
+        if (woken == Woken::Stopped) return;
+        if (woken == Woken::Check) {
+          checking = true;
+          continue;
+        }
+        if (retry >= SessionTiming::kRetriesBeforeReconnect) {
           retry = 0;
           if (!ReconnectProcedure(stop)) return;
         }
       }
     }
-    if (!clock.Pause(stop, SessionTiming::kCyclePause)) return;
+    // A check cuts the pause short; the next cycle's request is the check.
+    if (PauseOrCheck(stop, SessionTiming::kCyclePause) == Woken::Stopped) return;
 
     switch (JudgeStatusPayload(*payload)) {
       case StatusVerdict::Expired:
@@ -273,12 +369,12 @@ bool ConnectionController::ReconnectProcedure(std::stop_token stop) {
       if (ping == L"0") break;
     }
     if (!Redial(stop)) return false;
-    if (!WaitForAddress(stop)) return false;
 
     const std::wstring ping = Request(service::PingPath(), stop);
     if (stop.stop_requested()) return false;
     if (ping == L"0") {
       again = false;
+      TunnelConfirmed();
       const std::wstring address = ports_.dialer->GetVpnAddress();
       if (!Effect(stop, [&] {
             ports_.view->SetLabel(SessionLabel::Status, AddressText(address));
@@ -287,9 +383,10 @@ bool ConnectionController::ReconnectProcedure(std::stop_token stop) {
         return false;
     } else {
       if (!HangUpEffect(stop)) return false;
-      if (!clock.Pause(stop, SessionTiming::kRedialPause)) return false;
-      DialVpnEntry(stop);
+      if (!clock.Pause(stop, backoff_.NextPause())) return false;
+      const int rc = DialVpnEntry(stop);
       if (stop.stop_requested()) return false;
+      if (rc != 0) backoff_.Refused();
     }
   }
   return true;

@@ -23,6 +23,8 @@
 #include <thread>
 
 #include "client/protocol/http_transport.h"
+#include "client/session/dial_gate.h"
+#include "client/session/redial_backoff.h"
 #include "client/session/session_ports.h"
 
 namespace tarvo {
@@ -45,6 +47,10 @@ struct SessionPorts {
   std::shared_ptr<WatchdogProbe> watchdog;
   std::shared_ptr<Clock> clock;
   std::shared_ptr<SessionView> view;
+  // Shared by every connection of the process; the process's own when empty.
+  std::shared_ptr<DialGate> dialGate;
+  // In [-1, 1], moves the back-off pauses; random when empty.
+  std::function<double()> jitter;
 };
 
 // Timing of the workers.
@@ -59,6 +65,11 @@ struct SessionTiming {
   static constexpr std::chrono::milliseconds kAddressLossPause{1000};
   static constexpr int kRetriesBeforeReconnect = 60;
   static constexpr int kAddressLossPauses = 3;
+  // An accepted dial whose adapter has no address by then counts as refused.
+  static constexpr std::chrono::milliseconds kAddressWaitLimit{30'000};
+  // At the end of the Windows session: the leave notice's and the hang-up's bounds.
+  static constexpr std::chrono::milliseconds kEndSessionNotice{2000};
+  static constexpr std::chrono::milliseconds kEndSessionHangUp{3000};
 };
 
 class ConnectionController : public SessionState, public std::enable_shared_from_this<ConnectionController> {
@@ -74,6 +85,14 @@ class ConnectionController : public SessionState, public std::enable_shared_from
   void LeaveNotice();
   // Window's thread. Starts HangUpThread; returns at once.
   void StartHangUp();
+  // Any thread, returns at once. The machine woke from sleep or its
+  // addresses changed: while connected, the keepalive checks now (a status
+  // request; if that fails, a ping; if both fail, it reconnects at once).
+  void CheckNow();
+  // Window's thread, the Windows session is ending: the leave notice and,
+  // when connected, the hang-up, each within its bound; no worker has any
+  // effect afterwards. `hangUpBound` for tests.
+  void EndSession(std::chrono::milliseconds hangUpBound = SessionTiming::kEndSessionHangUp);
 
   // Stops every worker for good (the window is going away): none of them
   // has any further effect, and none is waited for.
@@ -93,8 +112,20 @@ class ConnectionController : public SessionState, public std::enable_shared_from
 
   std::wstring Request(std::wstring_view pathAndQuery, std::stop_token stop);
   int DialVpnEntry(std::stop_token stop);
-  // Hangs up, pauses and dials until a dial is accepted; false when stopped.
+  // Hangs up, pauses and dials until a dial is accepted and its adapter has
+  // an address; refusals back off. False when stopped.
   bool Redial(std::stop_token stop);
+
+  enum class AddressWait { Got, TimedOut, Stopped };
+  AddressWait WaitForAddress(std::stop_token stop);
+
+  enum class Woken { Elapsed, Check, Stopped };
+  // A keepalive pause that CheckNow() ends early.
+  Woken PauseOrCheck(std::stop_token stop, std::chrono::milliseconds duration);
+  // A check asked for by CheckNow(): false when the server does not answer
+  // a ping either, so that the tunnel is to be rebuilt now.
+  bool CheckedTunnelAnswers(std::stop_token stop);
+  void TunnelConfirmed();
 
   void DialThread(std::stop_token stop);
   void WatchdogLinkThread(std::stop_token stop);
@@ -102,7 +133,6 @@ class ConnectionController : public SessionState, public std::enable_shared_from
   void HangUpThread(std::stop_token stop);
 
   // Keepalive steps; false when the thread was stopped.
-  bool WaitForAddress(std::stop_token stop);
   bool ConfirmTunnel(std::stop_token stop);
   bool ShowAddress(std::stop_token stop);
   bool ReconnectProcedure(std::stop_token stop);
@@ -112,12 +142,13 @@ class ConnectionController : public SessionState, public std::enable_shared_from
 
   SessionPorts ports_;
   std::atomic<ConnHandle> rasConnHandle_{0};
-  // Dials under way. A dial waits, on its own worker, until an earlier one
-  // (abandoned by a hang-up) has returned, so two dials never overlap; the
-  // hang-up itself does not wait for them. Taken after the gate.
-  std::mutex dialsMutex_;
-  std::condition_variable_any dialsDone_;
-  int dialsInProgress_ = 0;
+  // Only the keepalive worker uses it (one at a time: each joins the one
+  // before it).
+  RedialBackoff backoff_;
+  // CheckNow() sets the flag and ends the keepalive's pause in progress.
+  std::atomic<bool> checkNow_{false};
+  std::mutex wakeMutex_;
+  std::stop_source wake_;
   // Orders the workers' hang-ups with the hang-up worker's: one decided
   // before a stop ends before the hang-up goes on. Only workers take it, and
   // before the gate.

@@ -42,6 +42,8 @@ class Clock {
   virtual ~Clock() = default;
   // Waits `duration`; false (early) when a stop was requested.
   virtual bool Pause(std::stop_token stop, std::chrono::milliseconds duration) = 0;
+  // Time since an arbitrary start that never goes back.
+  virtual std::chrono::milliseconds Now() = 0;
 };
 
 enum class SessionLabel { FixedIp, Status, Days };

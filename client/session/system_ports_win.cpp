@@ -12,4 +12,8 @@ bool SystemClock::Pause(std::stop_token stop, std::chrono::milliseconds duration
   return PauseUnlessStopped(stop, duration);
 }
 
+std::chrono::milliseconds SystemClock::Now() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
+}
+
 }  // namespace tarvo

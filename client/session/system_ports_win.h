@@ -13,6 +13,7 @@ class RegionWatchdogProbe : public WatchdogProbe {
 class SystemClock : public Clock {
  public:
   bool Pause(std::stop_token stop, std::chrono::milliseconds duration) override;
+  std::chrono::milliseconds Now() override;
 };
 
 }  // namespace tarvo

@@ -29,7 +29,9 @@ class ConnectionControllerTest : public ::testing::Test {
     watchdog = std::make_shared<FakeWatchdog>();
     clock = std::make_shared<FakeClock>();
     view = std::make_shared<RecordingView>(log);
-    session = std::make_shared<ConnectionController>(SessionPorts{http, dialer, watchdog, clock, view});
+    dialGate = std::make_shared<DialGate>();
+    session = std::make_shared<ConnectionController>(
+        SessionPorts{http, dialer, watchdog, clock, view, dialGate, [] { return kJitter; }});
     session->m_strRandCode = L"CODE1";
     session->m_strAppFolder = L"C:\\Tarvo";
     http->Fallback(L"leave", L"OK");  // replies the session ignores
@@ -60,6 +62,21 @@ class ConnectionControllerTest : public ::testing::Test {
   }
 
   static constexpr std::chrono::milliseconds kSettle{10};
+  // Every back-off pause is moved by +3 %: none of them is then a whole
+  // second, which tells them from the other pauses.
+  static constexpr double kJitter = 0.3;
+  static std::vector<std::chrono::milliseconds> BackOffPauses(FakeClock& clock) {
+    return clock.Pauses([](std::chrono::milliseconds d) { return d.count() > 1000 && d.count() % 1000 != 0; });
+  }
+
+  // Moves the clock on by `step` at a time until `event` has been logged.
+  bool AdvanceUntil(const std::wstring& event, std::chrono::milliseconds step) {
+    for (int i = 0; i < 2000; ++i) {
+      if (log.WaitFor(event, 1, kSettle)) return true;
+      clock->Advance(step);
+    }
+    return false;
+  }
 
   // Connects and waits until the tunnel is confirmed.
   void Connect() {
@@ -80,6 +97,7 @@ class ConnectionControllerTest : public ::testing::Test {
   std::shared_ptr<FakeWatchdog> watchdog;
   std::shared_ptr<FakeClock> clock;
   std::shared_ptr<RecordingView> view;
+  std::shared_ptr<DialGate> dialGate;
   std::shared_ptr<ConnectionController> session;
 };
 
@@ -394,6 +412,197 @@ TEST_F(ConnectionControllerTest, ShutdownLeavesNoWorkerEffect) {
   std::this_thread::sleep_for(std::chrono::milliseconds(30));
   for (std::size_t i = before; i < log.Events().size(); ++i)
     EXPECT_EQ(log.Events()[i].rfind(L"request", 0), 0u) << "only a request already under way may be logged";
+}
+
+TEST(RedialPause, BacksOffFromOneSecondToAMinuteWithinTenPercent) {
+  using std::chrono::milliseconds;
+  const struct {
+    int refusals;
+    long long seconds;
+  } cases[] = {{0, 1}, {1, 1}, {2, 2}, {3, 4}, {4, 8}, {5, 16}, {6, 32}, {7, 60}, {8, 60}, {9, 60}, {1000, 60}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.refusals);
+    const long long base = c.seconds * 1000;
+    if (c.refusals == 0) {  // nothing refused: the plain pause, never moved
+      EXPECT_EQ(RedialPause(0, 1.0), milliseconds(1000));
+      continue;
+    }
+    EXPECT_EQ(RedialPause(c.refusals, 0.0), milliseconds(base));
+    EXPECT_EQ(RedialPause(c.refusals, -1.0), milliseconds(base * 9 / 10));
+    EXPECT_EQ(RedialPause(c.refusals, 1.0), milliseconds(base * 11 / 10));
+    EXPECT_EQ(RedialPause(c.refusals, 7.0), milliseconds(base * 11 / 10));  // out of range: held to it
+  }
+  // The default jitter stays within its range.
+  RedialBackoff backoff;
+  for (int i = 0; i < 7; ++i) backoff.Refused();
+  for (int i = 0; i < 200; ++i) {
+    const auto pause = backoff.NextPause();
+    EXPECT_GE(pause, milliseconds(54'000));
+    EXPECT_LE(pause, milliseconds(66'000));
+  }
+}
+
+TEST_F(ConnectionControllerTest, RefusedRedialsBackOffAndAConfirmedConnectionResetsThePause) {
+  using std::chrono::milliseconds;
+  Connect();
+  dialer->ScriptDials({691, 691, 691, 691, 691, 691, 691, 691, 691, 0});
+  dialer->LoseAddress();
+  http->Script(L"status", {Status(L"2880")});
+  http->Script(L"ping", {L"0", L"0"});  // the reconnect's ping wait, then its confirmation
+  ASSERT_TRUE(WaitFor(L"label status 10.8.0.11                 "));
+  const std::vector<milliseconds> expected = {milliseconds(1030),  milliseconds(2060),  milliseconds(4120),
+                                              milliseconds(8240),  milliseconds(16480), milliseconds(32960),
+                                              milliseconds(61800), milliseconds(61800), milliseconds(61800)};
+  EXPECT_EQ(BackOffPauses(*clock), expected);
+  EXPECT_EQ(log.Count(L"label status 재접속중입니다."), 1);  // the status line waits as documented
+
+  // Confirmed: the next refusal starts from the first pause again.
+  dialer->ScriptDials({691, 0});
+  dialer->LoseAddress();
+  http->Script(L"status", {Status(L"2880")});
+  http->Script(L"ping", {L"0", L"0"});
+  ASSERT_TRUE(WaitFor(L"label status 10.8.0.13                 "));
+  auto pauses = BackOffPauses(*clock);
+  EXPECT_EQ(pauses.size(), expected.size() + 1);
+  EXPECT_EQ(pauses.back(), milliseconds(1030));
+  HangUpAndJoin();
+}
+
+TEST_F(ConnectionControllerTest, AHangUpEndsABackOffPauseAtOnce) {
+  Connect();
+  dialer->ScriptDials(std::vector<int>(20, 691));
+  dialer->LoseAddress();
+  http->Script(L"status", {Status(L"2880")});
+  http->Fallback(L"ping", L"0");
+  ASSERT_TRUE(WaitFor(L"dialled 8 rc 691"));  // seven refusals: a pause of a minute follows
+  const auto before = clock->Now();
+  const int dials = log.CountPrefix(L"dial ");
+  session->StartHangUp();
+  ASSERT_TRUE(WaitFor(L"label status -"));
+  JoinWorkers();
+  EXPECT_LT(clock->Now() - before, std::chrono::seconds(10));
+  EXPECT_EQ(log.CountPrefix(L"dial "), dials);
+}
+
+TEST_F(ConnectionControllerTest, AnAcceptedDialWithoutAnAddressIsRefusedAfterThirtySeconds) {
+  http->Script(L"join", {kJoinReply});
+  http->Script(L"ping", {L"0"});
+  dialer->WithholdAddresses(1);
+  session->ConnectButton();
+  ASSERT_TRUE(WaitFor(L"dialled 1 rc 0"));
+  ASSERT_TRUE(AdvanceUntil(L"hangup 1", std::chrono::seconds(5)));
+  EXPECT_GE(clock->Now(), SessionTiming::kAddressWaitLimit);
+  ASSERT_TRUE(WaitFor(L"label status! 10.8.0.2                 "));
+  EXPECT_LT(log.IndexOf(L"hangup 1"), log.IndexOf(L"dial 2"));
+  // Counted as a refused dial: the redial waited the first back-off pause.
+  EXPECT_EQ(BackOffPauses(*clock), std::vector<std::chrono::milliseconds>{std::chrono::milliseconds(1030)});
+  HangUpAndJoin();
+}
+
+TEST_F(ConnectionControllerTest, ACheckOnAStaleTunnelReconnectsAtOnce) {
+  Connect();
+  ASSERT_TRUE(WaitFor(L"request status"));  // the first cycle's request waits for its reply
+  session->CheckNow();                      // the machine woke up
+  http->Script(L"status", {Status(L"2880"), L"junk"});
+  http->Script(L"ping", {L"junk"});
+  ASSERT_TRUE(WaitFor(L"label status 재접속중입니다."));
+  // The cycle's request, the check's request and one ping: no retries.
+  const int reconnecting = log.IndexOf(L"label status 재접속중입니다.");
+  const auto events = log.Events();
+  const std::vector<std::wstring> between(events.begin() + log.IndexOf(L"enable disconnect") + 1,
+                                          events.begin() + reconnecting);
+  const std::vector<std::wstring> expected = {L"request status", L"label days 2일", L"request status",
+                                              L"request ping"};
+  EXPECT_EQ(between, expected);
+  HangUpAndJoin();
+}
+
+TEST_F(ConnectionControllerTest, ACheckOnAHealthyTunnelCostsOneStatusRequest) {
+  Connect();
+  ASSERT_TRUE(WaitFor(L"request status"));
+  const auto checked = clock->Now();
+  session->CheckNow();
+  http->Script(L"status", {Status(L"2880"), Status(L"2880")});
+  ASSERT_TRUE(WaitFor(L"request status", 3));
+  const auto events = log.Events();
+  const std::vector<std::wstring> after(events.begin() + log.IndexOf(L"enable disconnect") + 1, events.end());
+  const std::vector<std::wstring> expected = {L"request status", L"label days 2일", L"request status",
+                                              L"label days 2일", L"request status"};
+  EXPECT_EQ(after, expected);
+  // The check cut the first cycle's pause short: three requests, one pause.
+  EXPECT_LT(clock->Now() - checked, 2 * SessionTiming::kCyclePause);
+  HangUpAndJoin();
+}
+
+TEST_F(ConnectionControllerTest, ACheckWhenNotConnectedDoesNothing) {
+  session->CheckNow();
+  http->Script(L"join", {kJoinReply});
+  http->Script(L"ping", {L"0"});
+  session->ConnectButton();
+  ASSERT_TRUE(WaitFor(L"enable disconnect"));
+  const auto connected = clock->Now();
+  http->Script(L"status", {Status(L"2880")});
+  ASSERT_TRUE(WaitFor(L"request status", 2));
+  EXPECT_GE(clock->Now() - connected, SessionTiming::kCyclePause);  // the first pause was not cut short
+  EXPECT_EQ(log.CountPrefix(L"request ping"), 1);
+  HangUpAndJoin();
+}
+
+TEST_F(ConnectionControllerTest, TwoConnectionsOfTheProcessNeverDialAtOnce) {
+  // The first window's dial hangs; the user logs out and signs in again.
+  http->Script(L"join", {kJoinReply});
+  dialer->HoldNextDial();
+  session->ConnectButton();
+  ASSERT_TRUE(WaitFor(L"dial 1"));
+  session->StartHangUp();
+  ASSERT_TRUE(WaitFor(L"label status -"));
+
+  auto secondView = std::make_shared<RecordingView>(log);
+  auto secondHttp = std::make_shared<FakeTransport>(log);
+  auto second = std::make_shared<ConnectionController>(
+      SessionPorts{secondHttp, dialer, watchdog, clock, secondView, dialGate, [] { return kJitter; }});
+  second->m_strRandCode = L"CODE2";
+  secondHttp->Script(L"join", {kJoinReply});
+  secondHttp->Script(L"ping", {L"0"});
+  second->ConnectButton();
+  clock->Advance(std::chrono::hours(1));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(log.Count(L"dial 2"), 0);
+  dialer->Release();
+  ASSERT_TRUE(WaitFor(L"enable disconnect"));
+  EXPECT_EQ(dialer->mostDialsAtOnce(), 1);
+  EXPECT_LT(log.IndexOf(L"dialled 1 rc 0"), log.IndexOf(L"dial 2"));
+  EXPECT_LT(log.IndexOf(L"hangup 1"), log.IndexOf(L"dial 2"));  // the abandoned dial hung up its own
+  second->StartHangUp();
+  auto joined = std::async(std::launch::async, [&] { second->JoinWorkers(); });
+  while (joined.wait_for(kSettle) != std::future_status::ready) clock->AdvanceToNextPause();
+  JoinWorkers();
+}
+
+TEST_F(ConnectionControllerTest, TheEndOfTheWindowsSessionLeavesAndHangsUpWithinItsBounds) {
+  Connect();
+  dialer->HoldHangUps();  // a hang-up that does not return cannot hold the end up
+  const auto started = std::chrono::steady_clock::now();
+  session->EndSession(std::chrono::milliseconds(100));
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+  EXPECT_EQ(http->DeadlineOf(L"leave-notice"), SessionTiming::kEndSessionNotice);
+  EXPECT_LT(log.IndexOf(L"request leave-notice"), log.IndexOf(L"hangup held 1"));
+  EXPECT_EQ(session->m_bConnected, 0);
+  const auto before = log.Events().size();
+  dialer->Release();
+  ASSERT_TRUE(log.WaitFor(L"hangup 1"));  // the detached hang-up ends
+  http->Fallback(L"status", Status(L"0"));
+  clock->RunFreely();  // a worker still running would go on now
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  const auto events = log.Events();
+  for (std::size_t i = before; i < events.size(); ++i)
+    EXPECT_TRUE(events[i] == L"hangup 1" || events[i].rfind(L"request", 0) == 0) << "no effect but the hang-up";
+  EXPECT_EQ(log.CountPrefix(L"message"), 0);
+}
+
+TEST_F(ConnectionControllerTest, TheEndOfTheWindowsSessionWhenNotConnectedOnlyLeaves) {
+  session->EndSession();
+  EXPECT_EQ(log.Events(), std::vector<std::wstring>{L"request leave-notice"});
 }
 
 }  // namespace

@@ -56,6 +56,9 @@ class ScriptedTransport : public HttpTransport {
     reply += reply_;
     return reply_.empty() ? 12029 : 0;  // no reply: the server could not be reached
   }
+  RequestStatus SendWithin(std::wstring& reply, std::wstring_view url, std::chrono::milliseconds) override {
+    return Send(reply, url, {});
+  }
   std::vector<std::wstring> urls;
 
  private:

@@ -124,10 +124,32 @@ class FakeTransport : public HttpTransport {
     return 0;
   }
 
+  // A server that has not answered by the deadline is given up at once.
+  RequestStatus SendWithin(std::wstring& reply, std::wstring_view url, std::chrono::milliseconds deadline) override {
+    const std::wstring name = NameOf(url);
+    log_.Add(L"request " + name);
+    std::lock_guard lock(mutex_);
+    deadlines_[name] = deadline;
+    if (!queues_[name].empty()) {
+      reply += queues_[name].front();
+      queues_[name].pop_front();
+      return 0;
+    }
+    if (fallback_.count(name) == 0) return 12002;  // timed out
+    reply += fallback_[name];
+    return 0;
+  }
+  // The deadline of the last bounded request of this name (0: none was).
+  std::chrono::milliseconds DeadlineOf(const std::wstring& name) {
+    std::lock_guard lock(mutex_);
+    return deadlines_.count(name) != 0 ? deadlines_[name] : std::chrono::milliseconds(0);
+  }
+
  private:
   EventLog& log_;
   std::mutex mutex_;
   std::condition_variable_any changed_;
+  std::map<std::wstring, std::chrono::milliseconds> deadlines_;
   std::map<std::wstring, std::deque<std::wstring>> queues_;
   std::map<std::wstring, std::wstring> fallback_;
   std::wstring deaf_;
@@ -161,6 +183,11 @@ class FakeDialer : public VpnDialer {
     std::lock_guard lock(mutex_);
     address_ = L"-";
   }
+  // The next `dials` accepted dials bring their adapter no address.
+  void WithholdAddresses(int dials) {
+    std::lock_guard lock(mutex_);
+    addressless_ = dials;
+  }
   std::wstring lastUser() {
     std::lock_guard lock(mutex_);
     return lastUser_;
@@ -180,7 +207,10 @@ class FakeDialer : public VpnDialer {
       rc = results_.front();
       results_.pop_front();
     }
-    if (rc == 0) address_ = L"10.8.0." + std::to_wstring(mine);
+    if (rc == 0 && addressless_ > 0)
+      --addressless_;
+    else if (rc == 0)
+      address_ = L"10.8.0." + std::to_wstring(mine);
     log_.Add(L"dialled " + std::to_wstring(mine) + L" rc " + std::to_wstring(rc));
     return rc;
   }
@@ -208,6 +238,7 @@ class FakeDialer : public VpnDialer {
   int dialsAtOnce_ = 0;
   int mostDialsAtOnce_ = 0;
   ConnHandle nextHandle_ = 0;
+  int addressless_ = 0;
   std::wstring address_ = L"-";
   std::wstring lastUser_;
 };
@@ -218,8 +249,6 @@ class FakeWatchdog : public WatchdogProbe {
   std::atomic<bool> alive{true};
 };
 
-// Real, stop-aware pauses scaled down a thousand times; adds up the time
-// the session asked for.
 // Time stands still until the test moves it. A pause ends once the clock has
 // been moved to its end (or a stop is requested); a test moves it with
 // Advance or to the end of the earliest pause in progress with
@@ -232,6 +261,7 @@ class FakeClock : public Clock {
   bool Pause(std::stop_token stop, std::chrono::milliseconds duration) override {
     std::unique_lock lock(mutex_);
     const std::chrono::milliseconds end = now_ + duration;
+    durations_.push_back(duration);
     if (std::this_thread::get_id() == testThread_) {
       now_ = end;
       changed_.notify_all();
@@ -267,13 +297,23 @@ class FakeClock : public Clock {
   }
 
   // The time the test has moved the clock by.
-  std::chrono::milliseconds Now() const {
+  std::chrono::milliseconds Now() override {
     std::lock_guard lock(mutex_);
     return now_;
   }
 
+  // Every pause asked for so far, in order, with these durations only.
+  std::vector<std::chrono::milliseconds> Pauses(const std::function<bool(std::chrono::milliseconds)>& which) {
+    std::lock_guard lock(mutex_);
+    std::vector<std::chrono::milliseconds> chosen;
+    for (const auto d : durations_)
+      if (which(d)) chosen.push_back(d);
+    return chosen;
+  }
+
  private:
   mutable std::mutex mutex_;
+  std::vector<std::chrono::milliseconds> durations_;
   std::condition_variable_any changed_;
   std::chrono::milliseconds now_{0};
   std::multiset<std::chrono::milliseconds> pending_;
