@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -13,6 +14,7 @@
 #include "client/protocol/http_reply_win.h"
 #include "client/protocol/internet_handles_win.h"
 #include "client/protocol/url_parts_win.h"
+#include "common/window/sent_messages_win.h"
 
 namespace tarvo {
 namespace {
@@ -112,14 +114,39 @@ RequestStatus GuardedExchange(std::wstring& reply, const std::wstring& url, std:
 // waits for the server), so the exchange runs on a thread of its own that
 // owns everything it touches; the caller returns at once on a stop or at the
 // deadline, and the thread finishes by itself within the time-outs.
+// A window's thread waits through its event instead, answering what other
+// threads and programs send it meanwhile (the end of the Windows session
+// must get its answer at once).
 struct PendingExchange {
+  PendingExchange() : finishedEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    if (finishedEvent == nullptr) throw std::bad_alloc();
+  }
+  ~PendingExchange() { CloseHandle(finishedEvent); }
+  PendingExchange(const PendingExchange&) = delete;
+  PendingExchange& operator=(const PendingExchange&) = delete;
+
   std::mutex mutex;
   std::condition_variable_any finished;
+  HANDLE finishedEvent;
   bool done = false;
   RequestStatus status = kRequestOk;
   std::wstring reply;
   std::stop_source cancel;
 };
+
+// Waits until the exchange is done, `stop` is requested or the deadline has
+// passed; true when it is done.
+bool AwaitExchange(PendingExchange& pending, std::stop_token stop, std::chrono::steady_clock::time_point deadline) {
+  if (IsGUIThread(FALSE)) {
+    std::stop_callback wake(stop, [&pending] { SetEvent(pending.finishedEvent); });
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    WaitAnsweringSentMessages(pending.finishedEvent, std::max(left, std::chrono::milliseconds(0)));
+    std::lock_guard lock(pending.mutex);
+    return pending.done;
+  }
+  std::unique_lock lock(pending.mutex);
+  return pending.finished.wait_until(lock, stop, deadline, [&] { return pending.done; });
+}
 
 RequestStatus BoundedExchange(std::wstring& reply, const std::wstring& url, std::stop_token stop,
                               const ExchangeLimits& limits) {
@@ -133,12 +160,13 @@ RequestStatus BoundedExchange(std::wstring& reply, const std::wstring& url, std:
     pending->reply = std::move(text);
     pending->done = true;
     pending->finished.notify_all();
+    SetEvent(pending->finishedEvent);
   }).detach();
 
   std::stop_callback forward(stop, [pending] { pending->cancel.request_stop(); });
-  std::unique_lock lock(pending->mutex);
-  pending->finished.wait_until(lock, stop, deadline, [&] { return pending->done; });
-  if (!pending->done) {
+  const bool done = AwaitExchange(*pending, stop, deadline);
+  std::lock_guard lock(pending->mutex);
+  if (!done) {
     pending->cancel.request_stop();  // closes its handles; it ends on its own
     return stop.stop_requested() ? ERROR_INTERNET_OPERATION_CANCELLED : ERROR_INTERNET_TIMEOUT;
   }

@@ -18,6 +18,7 @@
 #include "client/session/session_view_win.h"
 #include "client/session/system_ports_win.h"
 #include "client/settings/config_dlg_win.h"
+#include "common/window/sent_messages_win.h"
 
 namespace tarvo {
 namespace {
@@ -31,7 +32,8 @@ constexpr COLORREF kGrey = RGB(102, 102, 102);
 constexpr COLORREF kOrange = RGB(251, 106, 0);
 constexpr COLORREF kTeal = RGB(0, 169, 157);
 
-// The one-letter key of the service's account page.
+// Posted when the machine's addresses change.
+constexpr UINT WM_ADDRESSES_CHANGED = WM_APP + 0x52;
 
 }  // namespace
 
@@ -62,7 +64,8 @@ BOOL main::OnInitDialog() {
 
   m_session = std::make_shared<ConnectionController>(
       SessionPorts{std::make_shared<WinInetTransport>(), MakeVpnDialer(), std::make_shared<RegionWatchdogProbe>(),
-                   std::make_shared<SystemClock>(), std::make_shared<WindowSessionView>(hwnd(), m_updates)});
+                   std::make_shared<SystemClock>(), std::make_shared<WindowSessionView>(hwnd(), m_updates), ProcessDialGate(),
+                   /*jitter=*/{}});
   m_session->m_strAppFolder = ProgramFolder();
 
   SetWindowTextW(m_stcUserId, m_strUserId.c_str());
@@ -86,6 +89,9 @@ BOOL main::OnInitDialog() {
   SetClassLongPtrW(Item(IDC_SESSION_CONNECT), GCLP_HCURSOR,
                    reinterpret_cast<LONG_PTR>(LoadCursorW(nullptr, IDC_HAND)));
   EnableWindow(Item(IDC_SESSION_DISCONNECT), FALSE);
+  // A tunnel that looks up after the machine's addresses changed may carry
+  // nothing: the keepalive checks it.
+  m_addressChanges.Start(hwnd(), WM_ADDRESSES_CHANGED);
   return TRUE;
 }
 
@@ -272,8 +278,16 @@ void main::ExitButton() {
     return;
   m_session->LeaveNotice();
   m_session->StartHangUp();
-  Sleep(1500);  // lets the hang-up stop the workers and drop the tunnel first
+  // Lets the hang-up stop the workers and drop the tunnel first.
+  PauseAnsweringSentMessages(std::chrono::milliseconds(1500));
   PostMessageW(hwnd(), WM_QUIT, 0, 0);
+}
+
+// The Windows session ends: leave and hang up within a few seconds, show
+// nothing, and end the client here, since nothing ends it afterwards.
+void main::EndOfWindowsSession() {
+  if (m_session) m_session->EndSession();
+  ExitProcess(0);
 }
 
 void main::OnCancel() {
@@ -286,7 +300,22 @@ void main::OnCancel() {
 bool main::OnWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
   switch (msg) {
     case WM_DESTROY:
+      m_addressChanges.Stop();
       CloseWebPanes();  // while their windows still exist
+      return false;
+    case WM_POWERBROADCAST:  // the default answer follows
+      if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) m_session->CheckNow();
+      return false;
+    case WM_ADDRESSES_CHANGED:
+      m_session->CheckNow();
+      return true;
+    case WM_QUERYENDSESSION:
+      // Yes, at once: the work is done when the session does end.
+      SetWindowLongPtrW(hwnd(), DWLP_MSGRESULT, TRUE);
+      result = TRUE;
+      return true;
+    case WM_ENDSESSION:
+      if (wParam != FALSE) EndOfWindowsSession();
       return false;
     case WM_SESSION_UPDATE:  // its parameters carry nothing
       m_updates->RunPending();

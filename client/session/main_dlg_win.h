@@ -10,6 +10,7 @@
 #include "client/controls/skin_button_win.h"
 #include "client/session/connection_controller.h"
 #include "client/session/session_view_win.h"
+#include "client/system/address_changes_win.h"
 #include "common/window/skinned_dialog_win.h"
 
 namespace tarvo {
@@ -51,6 +52,7 @@ class main : public SkinnedDialog {
   void LogoutButton();
   void ExitButton();
   void DisableSessionButtons();
+  void EndOfWindowsSession();
 
   HICON m_hIcon;
   HFONT m_fontLabels = nullptr;
@@ -74,6 +76,9 @@ class main : public SkinnedDialog {
   HWND m_stcUserId = nullptr;
   HWND m_stcStatus = nullptr;
   HWND m_stcDays = nullptr;
+
+  // The machine's address changes, while the window exists.
+  AddressChangeWatch m_addressChanges;
 
   // Login windows opened by logout; they live as long as this window.
   std::vector<std::unique_ptr<class CtarvoDlg>> m_logins;

@@ -275,3 +275,87 @@ def test_junk_posted_to_the_session_window_changes_nothing(machine, devserver):
     assert adapter(machine) == address
     machine.driver.click(TITLE, DISCONNECT, hwnd=session["hwnd"])
     wait_label(machine.driver, session, STATUS_LABEL, "-", timeout=15)
+
+
+# ---------------------------------------------------------------------------
+# A user's day: a tunnel server that refuses, a sleep, the end of the Windows
+# session, a second sign-in while a dial hangs
+
+WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC = 0x0218, 0x0012
+
+
+def dial_log(machine) -> list[str]:
+    path = sim_file(machine, "dial-log")
+    return path.read_text().splitlines() if path.exists() else []
+
+
+def test_refused_redials_back_off_and_the_client_comes_back_on_its_own(machine, devserver):
+    _, session = signed_in(machine, devserver)
+    first = connect(machine, session)
+    dials_before = len(dial_results(machine))
+    sim_file(machine, "dial-error").write_text("691")
+    sim_file(machine, "adapter").unlink()
+    wait_label(machine.driver, session, STATUS_LABEL, RECONNECTING, timeout=30)
+    time.sleep(40)
+    refused = dial_results(machine)[dials_before:]
+    machine.measured("refused dials in 40 s", len(refused))
+    assert 3 <= len(refused) <= 12 and set(refused) == {691}
+    assert label(machine.driver, session, STATUS_LABEL) == RECONNECTING
+    sim_file(machine, "dial-error").unlink()
+    # The pause under way is at most a minute (and a tenth).
+    address = wait_label(machine.driver, session, STATUS_LABEL, is_address, timeout=90)
+    assert adapter(machine) == address.strip() != first
+
+
+def test_a_resume_with_a_stale_tunnel_reconnects_within_seconds(machine, devserver):
+    _, session = signed_in(machine, devserver)
+    connect(machine, session)
+    # The adapter keeps its address, but nothing answers through it.
+    for request in ("status", "ping"):
+        devserver.admin.post("/faults", {"match": request, "mode": "drop"}, expect=201)
+    resumed = time.monotonic()
+    machine.driver.post(TITLE, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0, hwnd=session["hwnd"])
+    wait_label(machine.driver, session, STATUS_LABEL, RECONNECTING, timeout=20)
+    machine.measured("resume to reconnecting", time.monotonic() - resumed)
+    assert time.monotonic() - resumed < 10  # not the minute of 61 failed polls
+    devserver.admin.delete("/faults")
+    wait_label(machine.driver, session, STATUS_LABEL, is_address, timeout=60)
+
+
+def test_the_end_of_the_windows_session_leaves_hangs_up_and_ends_the_client(machine, devserver):
+    client, session = signed_in(machine, devserver)
+    connect(machine, session)
+    devserver.admin.delete("/requests")
+    started = time.monotonic()
+    ended = machine.session.run_to_end(["wineboot", "--end-session"], timeout=60)
+    machine.measured("end of the Windows session", time.monotonic() - started)
+    assert ended.returncode == 0, ended.stderr
+    assert time.monotonic() - started < 15
+    assert client.wait(timeout=5) == 0
+    assert "leave-notice" in names(devserver)
+    assert adapter(machine) is None
+
+
+def test_a_second_sign_in_dials_only_after_the_first_dial_returned(machine, devserver):
+    _, first = signed_in(machine, devserver)
+    sim_file(machine, "dial-delay-ms").parent.mkdir(exist_ok=True)  # made by the first dial otherwise
+    sim_file(machine, "dial-delay-ms").write_text("8000")
+    machine.driver.click(TITLE, CONNECT, hwnd=first["hwnd"])
+    wait_until(lambda: any(line.startswith("begin") for line in dial_log(machine)), what="the first dial")
+    machine.driver.click(TITLE, LOGOUT, hwnd=first["hwnd"])
+    login_window(machine.driver)
+    sign_in(machine.driver, "demo", "demo1234")
+    wait_until(lambda: not machine.driver.wait_window(hwnd=first["hwnd"])["visible"], what="the first window hidden")
+    second = session_window(machine.driver)
+    assert second["hwnd"] != first["hwnd"]
+    machine.driver.click(TITLE, CONNECT, hwnd=second["hwnd"])
+    wait_until(lambda: sum(line.startswith("end") for line in dial_log(machine)) >= 2, timeout=40,
+               what="both dials to return")
+    log = dial_log(machine)
+    # The first dial returns (refused: the logout ended its credentials) before the second begins.
+    first_dial = log[0].split()[1]
+    assert log[0] == f"begin {first_dial}" and log[1].startswith(f"end {first_dial} ")
+    assert log[2].startswith("begin") and log[3].startswith("end")
+    sim_file(machine, "dial-delay-ms").unlink()
+    address = wait_label(machine.driver, second, STATUS_LABEL, is_address, timeout=30)
+    assert adapter(machine) == address.strip()

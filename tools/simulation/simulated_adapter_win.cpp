@@ -32,6 +32,18 @@ void WriteSmallFile(const std::wstring& path, const std::string& text) {
   CloseHandle(file);
 }
 
+// One whole line per write: the dials of two threads never mix.
+void AppendLine(const wchar_t* name, const std::string& text) {
+  CreateDirectoryW(StateFolder().c_str(), nullptr);
+  HANDLE file = CreateFileW(PathOf(name).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  const std::string line = text + "\n";
+  DWORD written = 0;
+  WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
 }  // namespace
 
 std::wstring StateFolder() {
@@ -78,15 +90,11 @@ std::optional<int> StandingDialError() {
   return std::atoi(text->c_str());
 }
 
+void RecordDialStart(std::uintptr_t handle) { AppendLine(L"dial-log", "begin " + std::to_string(handle)); }
+
 void RecordDial(std::uintptr_t handle, int result) {
-  CreateDirectoryW(StateFolder().c_str(), nullptr);
-  HANDLE file = CreateFileW(PathOf(L"dials").c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_ALWAYS, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  const std::string line = std::to_string(handle) + " " + std::to_string(result) + "\n";
-  DWORD written = 0;
-  WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-  CloseHandle(file);
+  AppendLine(L"dials", std::to_string(handle) + " " + std::to_string(result));
+  AppendLine(L"dial-log", "end " + std::to_string(handle) + " " + std::to_string(result));
 }
 
 int DialDelayMs() {

@@ -7,6 +7,8 @@
 //   dial-error       a number: every dial fails with it while the file is there
 //   dial-delay-ms    a number: every dial takes that long
 //   dials            one line "<handle> <result>" per dial that returned
+//   dial-log         "begin <handle>" as a dial starts, "end <handle> <result>"
+//                    as it returns, in the order they happened
 
 #include <cstdint>
 #include <optional>
@@ -28,6 +30,7 @@ void DropAdapter();
 void DropAdapterOf(std::uintptr_t handle);
 std::optional<int> TakeNextDialError();
 std::optional<int> StandingDialError();
+void RecordDialStart(std::uintptr_t handle);
 void RecordDial(std::uintptr_t handle, int result);
 int DialDelayMs();
 

@@ -37,6 +37,7 @@ int SimulatedDialer::CheckCredentials(const DialRequest& request) {
 
 int SimulatedDialer::Dial(const DialRequest& request, ConnHandle& handle) {
   handle = ++g_nextHandle;
+  RecordDialStart(handle);
   if (const int delay = DialDelayMs(); delay > 0) Sleep(static_cast<DWORD>(delay));
   int rc = 0;
   if (const auto error = TakeNextDialError())
