@@ -138,7 +138,7 @@ bool DevServer::Start(std::string& error) {
     const auto kind = Classify(RequestTarget::Parse(req.target), state_->settings.Get().installerPath);
     stream.logSeq = LogArrival(stream, std::string(NameOf(kind)));
   });
-  service_->set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
+  service_->SetPreRoutingHandler([this](const httplib::Request& req, httplib::Response& res) {
     if (req.method != "GET" && req.method != "HEAD") return httplib::Server::HandlerResponse::Unhandled;
     Handle(req, res);
     return httplib::Server::HandlerResponse::Handled;
@@ -211,7 +211,7 @@ void DevServer::Handle(const httplib::Request& req, httplib::Response& res) {
         res.set_content(RandomBytes(64 + static_cast<unsigned char>(RandomBytes(1)[0])), kTextType);
         return;
       case FaultMode::kTruncate:
-        protocol_->Respond(target, kind, res);
+        protocol_->Respond(target, kind, res, ProtocolHandlers::Body::Copied);
         return Truncate(res);
       case FaultMode::kOversize:
         res.status = 200;
@@ -228,7 +228,7 @@ void DevServer::Handle(const httplib::Request& req, httplib::Response& res) {
       case FaultMode::kDrip:
       case FaultMode::kChunkCut:
       case FaultMode::kOverlong:
-        protocol_->Respond(target, kind, res);
+        protocol_->Respond(target, kind, res, ProtocolHandlers::Body::Copied);
         if (!stream) return;
         if (fault->mode == FaultMode::kDrip)
           Drip(*state_, *stream, res, milliseconds(fault->ms > 0 ? fault->ms : kDripIntervalMs));

@@ -23,7 +23,8 @@ struct ServerConfig {
   std::string vpnServer = "127.0.0.1";
   bool seedDemo = false;
   ListenerLimits service;                   // the service listener
-  ListenerLimits admin{{16, 16}};  // the admin interface: this machine's tools only
+  // The admin interface: this machine's tools only, JSON bodies of up to 64 KiB.
+  ListenerLimits admin{.pool = {16, 16}, .maxBody = 64 * 1024};
   Clock clock = SystemNowMs;
 };
 

@@ -95,8 +95,8 @@ std::optional<std::pair<int, std::string>> RefusedCaller(const httplib::Request&
 
 }  // namespace
 
-void AdminApi::Register(httplib::Server& server, const Endpoint& listen) {
-  server.set_pre_routing_handler([&listen](const httplib::Request& req, httplib::Response& res) {
+void AdminApi::Register(CapturingServer& server, const Endpoint& listen) {
+  server.SetPreRoutingHandler([&listen](const httplib::Request& req, httplib::Response& res) {
     const auto refused = RefusedCaller(req, listen.port);
     if (!refused) return httplib::Server::HandlerResponse::Unhandled;
     Error(res, refused->first, refused->second);

@@ -6,6 +6,7 @@
 
 #include <mutex>
 
+#include "devserver/http/capturing_server.h"
 #include "devserver/http/endpoint.h"
 #include "devserver/service/service_state.h"
 
@@ -16,7 +17,7 @@ class AdminApi {
   explicit AdminApi(ServiceState& state) : state_(state) {}
   // `listen` is the admin listener's endpoint; its port is read at each
   // request (it is known once the listener is bound).
-  void Register(httplib::Server& server, const Endpoint& listen);
+  void Register(CapturingServer& server, const Endpoint& listen);
 
  private:
   void PutAccount(const httplib::Request& req, httplib::Response& res);

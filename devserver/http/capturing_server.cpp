@@ -38,6 +38,30 @@ std::string TlsError() {
   return buf;
 }
 
+// The status a request's body is refused with, or 0 when it may be read.
+// A listener that takes no body serves GET and HEAD only: another method
+// with a body is refused as a method (405).
+int RefusedBody(const httplib::Request& req, std::size_t maxBody) {
+  const int tooLarge = maxBody == 0 && req.method != "GET" && req.method != "HEAD" ? 405 : 413;
+  if (req.has_header("Transfer-Encoding")) return maxBody == 0 ? tooLarge : 411;  // of unknown length
+  const std::string length = req.get_header_value("Content-Length");
+  if (length.empty() || length.size() > 18 || length.find_first_not_of("0123456789") != std::string::npos)
+    return 0;  // the library answers 400
+  return std::stoull(length) > maxBody ? tooLarge : 0;
+}
+
+void RefuseBody(ConnectionStream& stream, httplib::Response& res) {
+  res.status = stream.refusedBody;
+  res.set_content(res.status == 411   ? "a body needs a Content-Length"
+                  : res.status == 405 ? "method not allowed"
+                                      : "request body not accepted",
+                  "text/plain");
+  // What the client still sends of its body is never read: nothing after it
+  // on this connection could be trusted to start a request.
+  res.set_header("Connection", "close");
+  stream.CloseAfterReply();
+}
+
 void SetTimeouts(int sock) {
   timeval tv{static_cast<time_t>(kIoTimeout.count()), 0};
   setsockopt(sock, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
@@ -47,6 +71,22 @@ void SetTimeouts(int sock) {
 }  // namespace
 
 CapturingServer::CapturingServer(ListenerLimits limits) : limits_(limits) {
+  // A body past the limit is answered before it is read: before the routes
+  // (which would read it whole), and instead of "100 Continue".
+  httplib::Server::set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
+    if (ConnectionStream* stream = Current(); stream && stream->refusedBody != 0) {
+      RefuseBody(*stream, res);
+      return HandlerResponse::Handled;
+    }
+    return preRouting_ ? preRouting_(req, res) : HandlerResponse::Unhandled;
+  });
+  set_expect_100_continue_handler([](const httplib::Request&, httplib::Response& res) {
+    ConnectionStream* stream = Current();
+    if (stream == nullptr || stream->refusedBody == 0) return 100;
+    RefuseBody(*stream, res);
+    return res.status;
+  });
+  set_payload_max_length(limits_.maxBody);
   // Connections wait for a thread in a bounded queue; one that finds it full
   // is answered 503 (see TurnAway).
   new_task_queue = [pool = limits_.pool] { return new ConnectionPool(pool); };
@@ -128,7 +168,7 @@ SSL* CapturingServer::AcceptTls(int sock) const {
   // The socket stays non-blocking for the whole connection, so that neither
   // the handshake nor a record that trickles in can outlast the deadlines.
   bool ok = SetBlocking(sock, false) && SSL_set_fd(ssl, sock) == 1;
-  const auto deadline = std::chrono::steady_clock::now() + limits_.headDeadline;
+  const auto deadline = std::chrono::steady_clock::now() + limits_.requestDeadline;
   while (ok) {
     const int rc = SSL_accept(ssl);
     if (rc == 1) return ssl;
@@ -178,10 +218,11 @@ bool CapturingServer::process_and_close_socket(int sock) {
       if (!req.has_header("Content-Length") && !req.has_header("Transfer-Encoding"))
         req.set_header("Content-Length", "0");
       if (requestHook_) requestHook_(stream, req);
+      stream.refusedBody = RefusedBody(req, limits_.maxBody);
     };
     for (std::size_t i = 1; i <= keep_alive_max_count_ && !stopping_; ++i) {
       if (!stream.SkipBlankLines(limits_.idle)) break;
-      stream.BeginRequest(limits_.headDeadline);
+      stream.BeginRequest(limits_.requestDeadline);
       bool closed = false;
       ok = process_request(stream, i == keep_alive_max_count_, closed, setup);
       if (!ok || closed || stream.closeAfterReply()) break;

@@ -42,6 +42,9 @@ class CapturingServer : public httplib::Server {
   using RequestHook = std::function<void(ConnectionStream&, httplib::Request&)>;
   void SetRequestHook(RequestHook hook) { requestHook_ = std::move(hook); }
 
+  // Runs before the routes, for requests whose body the listener takes.
+  void SetPreRoutingHandler(HandlerWithResponse handler) { preRouting_ = std::move(handler); }
+
   // The connection whose request this thread is handling, or null.
   static ConnectionStream* Current();
 
@@ -64,6 +67,7 @@ class CapturingServer : public httplib::Server {
   const ListenerLimits limits_;
   SSL_CTX* tls_ = nullptr;
   RequestHook requestHook_;
+  HandlerWithResponse preRouting_;
   std::atomic<bool> stopping_{false};
   int listenSocket_ = -1;
   std::thread thread_;

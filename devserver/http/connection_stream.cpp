@@ -64,7 +64,7 @@ bool ConnectionStream::WaitForRequest(std::chrono::milliseconds idle) const {
 }
 
 std::chrono::milliseconds ConnectionStream::ReadLimit() const {
-  return headDone_ ? timeout_ : std::min(Remaining(headDeadline_), timeout_);
+  return replying_ ? timeout_ : std::min(Remaining(requestDeadline_), timeout_);
 }
 
 bool ConnectionStream::is_readable() const {
@@ -129,6 +129,7 @@ bool ConnectionStream::SkipBlankLines(std::chrono::milliseconds idle) {
 
 ssize_t ConnectionStream::write(const char* ptr, size_t size) {
   if (dropped_) return -1;
+  replying_ = true;
   std::size_t done = 0;
   while (done < size) {
     if (ssl_) {
@@ -162,11 +163,13 @@ void ConnectionStream::get_local_ip_and_port(std::string& ip, int& port) const {
   port = localPort_;
 }
 
-void ConnectionStream::BeginRequest(std::chrono::milliseconds headDeadline) {
+void ConnectionStream::BeginRequest(std::chrono::milliseconds deadline) {
   head_.clear();
   logSeq = 0;
+  refusedBody = 0;
   headDone_ = false;
-  headDeadline_ = std::chrono::steady_clock::now() + headDeadline;
+  replying_ = false;
+  requestDeadline_ = std::chrono::steady_clock::now() + deadline;
 }
 
 std::string ConnectionStream::remote() const {

@@ -33,14 +33,17 @@ class ConnectionStream : public httplib::Stream {
   // servers to ignore them); false when the connection ends or `idle` passes
   // first, blank lines or not.
   bool SkipBlankLines(std::chrono::milliseconds idle);
-  // Starts a new request: its head is captured from here on, and it must be
-  // complete within `headDeadline`: past that every read fails.
-  void BeginRequest(std::chrono::milliseconds headDeadline);
+  // Starts a new request: its head is captured from here on, and the request
+  // (head and body) must be read within `deadline`: past that, until the
+  // reply begins, every read fails.
+  void BeginRequest(std::chrono::milliseconds deadline);
   const std::string& head() const { return head_; }
   std::string remote() const;
 
   // Shared by the server's hooks while one request is handled.
   std::uint64_t logSeq = 0;
+  // The status the request's body is refused with, or 0.
+  int refusedBody = 0;
 
   // Every later write fails, so the connection closes without a reply.
   void Drop() { dropped_ = true; }
@@ -60,8 +63,8 @@ class ConnectionStream : public httplib::Stream {
   // Refills the empty buffer: its byte count, 0 at the end of the stream, -1 on
   // error or when nothing came within `limit`.
   ssize_t Fill(std::chrono::milliseconds limit);
-  // How long a read may wait now: the I/O time-out, or less while a head is
-  // read; zero once the head's deadline has passed.
+  // How long a read may wait now: the I/O time-out, or less while a request
+  // is read; zero once its deadline has passed.
   std::chrono::milliseconds ReadLimit() const;
 
   int fd_;
@@ -73,7 +76,8 @@ class ConnectionStream : public httplib::Stream {
   std::size_t len_ = 0;
   std::string head_;
   bool headDone_ = true;
-  std::chrono::steady_clock::time_point headDeadline_{};
+  std::chrono::steady_clock::time_point requestDeadline_{};
+  bool replying_ = true;
   bool dropped_ = false;
   bool resetOnClose_ = false;
   bool closeAfterReply_ = false;

@@ -14,8 +14,12 @@ struct PoolLimits {
 
 struct ListenerLimits {
   PoolLimits pool;
-  // A whole request head, and the TLS handshake of a new connection.
-  std::chrono::milliseconds headDeadline{10'000};
+  // A whole request, head and body, and the TLS handshake of a new connection.
+  std::chrono::milliseconds requestDeadline{10'000};
+  // The largest request body taken; a larger one (or one of unknown length)
+  // is answered at once, unread, and the connection closed. A listener that
+  // takes none serves GET and HEAD only.
+  std::size_t maxBody = 0;
   // An open connection with no request under way.
   std::chrono::milliseconds idle{5'000};
 };

@@ -57,7 +57,7 @@ std::optional<std::string> AnsiParam(const RequestTarget& target, std::string_vi
 
 }  // namespace
 
-void ProtocolHandlers::Respond(const RequestTarget& target, RequestKind kind, httplib::Response& res) {
+void ProtocolHandlers::Respond(const RequestTarget& target, RequestKind kind, httplib::Response& res, Body body) {
   switch (kind) {
     case RequestKind::kVersion:
       return Version(target, res);
@@ -75,7 +75,7 @@ void ProtocolHandlers::Respond(const RequestTarget& target, RequestKind kind, ht
     case RequestKind::kLeaveNotice:
       return Leave(target, kind, res);
     case RequestKind::kInstaller:
-      return InstallerDownload(res);
+      return InstallerDownload(res, body);
     case RequestKind::kNoticePage:
       return Html(res, 200, NoticePage());
     case RequestKind::kBannerPage:
@@ -181,11 +181,18 @@ void ProtocolHandlers::Leave(const RequestTarget& target, RequestKind kind, http
   Text(res, 200, "OK");
 }
 
-void ProtocolHandlers::InstallerDownload(httplib::Response& res) {
+void ProtocolHandlers::InstallerDownload(httplib::Response& res, Body body) {
   const auto installer = state_.settings.Get().installer;
   if (!installer) return Text(res, 404, "no installer available");
   res.status = 200;
-  res.set_content(installer->bytes, "application/octet-stream");
+  if (body == Body::Copied) return res.set_content(installer->bytes, "application/octet-stream");
+  // The reply holds the installer it started with: a changed installer file
+  // is served to later downloads only.
+  res.set_content_provider(installer->bytes.size(), "application/octet-stream",
+                           [installer](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                             const std::size_t piece = std::min<std::size_t>(length, 64 * 1024);
+                             return sink.write(installer->bytes.data() + offset, piece);
+                           });
 }
 
 void ProtocolHandlers::AccountPage(const RequestTarget& target, httplib::Response& res) {

@@ -17,7 +17,11 @@ class ProtocolHandlers {
  public:
   explicit ProtocolHandlers(ServiceState& state) : state_(state) {}
 
-  void Respond(const RequestTarget& target, RequestKind kind, httplib::Response& res);
+  // How a reply holds its bytes: a download is served from the one loaded
+  // copy of the installer, so that slow readers cost no copy each; the
+  // faults that rewrite a reply ask for the bytes in the body.
+  enum class Body { Shared, Copied };
+  void Respond(const RequestTarget& target, RequestKind kind, httplib::Response& res, Body body = Body::Shared);
 
  private:
   void Version(const RequestTarget& target, httplib::Response& res);
@@ -26,7 +30,7 @@ class ProtocolHandlers {
   void Join(const RequestTarget& target, httplib::Response& res);
   void Status(const RequestTarget& target, httplib::Response& res);
   void Leave(const RequestTarget& target, RequestKind kind, httplib::Response& res);
-  void InstallerDownload(httplib::Response& res);
+  void InstallerDownload(httplib::Response& res, Body body);
   void AccountPage(const RequestTarget& target, httplib::Response& res);
 
   std::optional<Account> AuthenticateEncoded(const std::string* rawValue) const;

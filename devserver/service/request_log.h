@@ -28,14 +28,17 @@ class RequestLog {
   std::vector<LoggedRequest> List() const;
   void Clear();
 
-  // The oldest entries are dropped beyond this, so a long run cannot exhaust memory.
+  // The oldest entries are dropped beyond either bound, so that a long run
+  // cannot exhaust memory: 10,000 entries, 16 MiB of heads and names.
   static constexpr std::size_t kCapacity = 10'000;
+  static constexpr std::size_t kCapacityBytes = std::size_t{16} << 20;
 
  private:
   LoggedRequest* FindLocked(std::uint64_t seq);
 
   mutable std::mutex mutex_;
   std::deque<LoggedRequest> entries_;
+  std::size_t bytes_ = 0;
   std::uint64_t nextSeq_ = 1;
 };
 

@@ -29,9 +29,11 @@ bool ReadSignatureFile(const std::string& installerFile, std::string& signature,
   const std::string file = installerFile + ".sig";
   std::error_code ec;
   if (!fs::exists(file, ec)) return true;
-  std::ifstream in(file, std::ios::binary);
   std::string text;
-  if (fs::is_regular_file(file, ec) && fs::file_size(file, ec) <= 1024 && in) {
+  // Only a regular file is opened: a FIFO or a device would block the reader.
+  std::ifstream in;
+  if (fs::is_regular_file(file, ec) && fs::file_size(file, ec) <= 1024) in.open(file, std::ios::binary);
+  if (in) {
     std::getline(in, text);
     while (!text.empty() && (text.back() == '\r' || text.back() == ' ')) text.pop_back();
   }
@@ -78,6 +80,10 @@ std::shared_ptr<const Installer> LoadInstallerFrom(const std::string& folder, co
 
 std::shared_ptr<const Installer> LoadInstaller(const std::string& file, std::string& error) {
   std::error_code ec;
+  if (!std::filesystem::is_regular_file(file, ec)) {  // a FIFO or a device would block the reader
+    error = "installer file " + file + " is not a regular file";
+    return nullptr;
+  }
   const auto size = std::filesystem::file_size(file, ec);
   if (!ec && size > kMaxInstallerBytes) {
     error = "installer file " + file + " is larger than " + std::to_string(kMaxInstallerBytes >> 20) + " MiB";
