@@ -164,12 +164,14 @@ RequestStatus BoundedExchange(std::wstring& reply, const std::wstring& url, std:
   }).detach();
 
   std::stop_callback forward(stop, [pending] { pending->cancel.request_stop(); });
-  const bool done = AwaitExchange(*pending, stop, deadline);
-  std::lock_guard lock(pending->mutex);
-  if (!done) {
-    pending->cancel.request_stop();  // closes its handles; it ends on its own
+  if (!AwaitExchange(*pending, stop, deadline)) {
+    // Closes its handles, and it ends on its own. Not under the exchange's
+    // lock: closing may wait for the exchange thread, which takes the lock
+    // to finish.
+    pending->cancel.request_stop();
     return stop.stop_requested() ? ERROR_INTERNET_OPERATION_CANCELLED : ERROR_INTERNET_TIMEOUT;
   }
+  std::lock_guard lock(pending->mutex);
   if (pending->status == kRequestOk) reply += pending->reply;
   return pending->status;
 }
