@@ -298,7 +298,7 @@ def test_refused_redials_back_off_and_the_client_comes_back_on_its_own(machine, 
     wait_label(machine.driver, session, STATUS_LABEL, RECONNECTING, timeout=30)
     time.sleep(40)
     refused = dial_results(machine)[dials_before:]
-    machine.measured("refused dials in 40 s", len(refused))
+    print(f"refused dials in 40 s: {len(refused)}")
     assert 3 <= len(refused) <= 12 and set(refused) == {691}
     assert label(machine.driver, session, STATUS_LABEL) == RECONNECTING
     sim_file(machine, "dial-error").unlink()
