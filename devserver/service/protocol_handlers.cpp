@@ -185,7 +185,10 @@ void ProtocolHandlers::InstallerDownload(httplib::Response& res, Body body) {
   const auto installer = state_.settings.Get().installer;
   if (!installer) return Text(res, 404, "no installer available");
   res.status = 200;
-  if (body == Body::Copied) return res.set_content(installer->bytes, "application/octet-stream");
+  // (An empty one has nothing to share: the library's provider would not
+  // end a reply of no bytes.)
+  if (body == Body::Copied || installer->bytes.empty())
+    return res.set_content(installer->bytes, "application/octet-stream");
   // The reply holds the installer it started with: a changed installer file
   // is served to later downloads only.
   res.set_content_provider(installer->bytes.size(), "application/octet-stream",

@@ -167,6 +167,19 @@ TEST_F(RequestBounds, SlowDownloadsShareTheOneCopyOfTheInstaller) {
   EXPECT_LT(during, static_cast<long>(kInstaller)) << "24 slow readers cost " << (during >> 20) << " MiB";
 }
 
+TEST_F(RequestBounds, InstallersOfAnySizeAreServedWhole) {
+  for (const std::string& bytes : {std::string(), std::string("MZ"), std::string(200'000, 'I')}) {
+    SCOPED_TRACE(bytes.size());
+    const std::string path = WriteTempFile("sized_setup.exe", bytes);
+    ASSERT_EQ(Admin("PATCH", "/config", R"({"installer_file":")" + path + "\"}").status, 200);
+    const auto asked = Clock::now();
+    const HttpReply reply = Get("/tarvo_app/download/Tarvo_setup.exe");
+    EXPECT_EQ(reply.status, 200);
+    EXPECT_EQ(reply.body, bytes);
+    EXPECT_LT(Clock::now() - asked, 2s);
+  }
+}
+
 TEST_F(RequestBounds, OnlyRegularFilesAreTakenAsTheInstallerOrItsSignature) {
   const std::string installer = WriteTempFile("fifo_setup.exe", "installer");
   const std::string signature = installer + ".sig";
