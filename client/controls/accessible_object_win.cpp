@@ -38,6 +38,19 @@ const Oleacc& Library() {
   return library;
 }
 
+// The object is handed to the screen reader through COM, which needs an
+// apartment on this thread; the first browser pane would make one, but a
+// screen reader may ask before any pane exists (the login window). Joined
+// here, when first asked, so that start-up pays nothing for it; the thread
+// keeps it for its life, as the browser's OLE does.
+void JoinComApartment() {
+  thread_local const bool joined = [] {
+    const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    return SUCCEEDED(hr) || hr == RPC_E_CHANGED_MODE;  // one there already is as good
+  }();
+  (void)joined;
+}
+
 constexpr UINT_PTR kNamedControlId = 0x7A11;
 constexpr const wchar_t* kNameProperty = L"TarvoAccessibleName";
 
@@ -112,7 +125,7 @@ class AccessibleControl final : public IAccessible {
     // handler (a check box flips first). Posted: the action may open a modal
     // window, and the screen reader must not wait for it to close. Unlike
     // BM_CLICK it does not depend on the window being active.
-    if (!IsWindowEnabled(control_)) return E_FAIL;
+    if (!CanBeUsed(control_)) return E_FAIL;
     const WPARAM clicked = MAKEWPARAM(GetDlgCtrlID(control_), BN_CLICKED);
     return PostMessageW(GetParent(control_), WM_COMMAND, clicked, reinterpret_cast<LPARAM>(control_))
                ? S_OK
@@ -240,10 +253,10 @@ class AccessibleControl final : public IAccessible {
 
 // The name SetAccessibleName gave `control`.
 bool DescribeNamedControl(HWND control, AccessibleDescription& description) {
-  const auto* name = static_cast<const std::wstring_view*>(GetPropW(control, kNameProperty));
+  const auto* name = static_cast<const std::wstring*>(GetPropW(control, kNameProperty));
   if (name == nullptr) return false;
   ControlLook look;
-  look.enabled = IsWindowEnabled(control) != FALSE;
+  look.enabled = CanBeUsed(control);
   look.focused = GetFocus() == control;
   look.secret = (GetWindowLongPtrW(control, GWL_STYLE) & ES_PASSWORD) != 0;
   description.name = *name;
@@ -256,7 +269,7 @@ LRESULT CALLBACK NamedControlProc(HWND control, UINT msg, WPARAM wParam, LPARAM 
   if (msg == WM_GETOBJECT) {
     if (const LRESULT answer = AnswerGetObject(control, wParam, lParam, DescribeNamedControl)) return answer;
   } else if (msg == WM_NCDESTROY) {
-    RemovePropW(control, kNameProperty);
+    delete static_cast<std::wstring*>(RemovePropW(control, kNameProperty));
     RemoveWindowSubclass(control, NamedControlProc, kNamedControlId);
   }
   return DefSubclassProc(control, msg, wParam, lParam);
@@ -264,13 +277,26 @@ LRESULT CALLBACK NamedControlProc(HWND control, UINT msg, WPARAM wParam, LPARAM 
 
 }  // namespace
 
-bool SetAccessibleName(HWND control, const std::wstring_view& name) {
-  return SetPropW(control, kNameProperty, const_cast<std::wstring_view*>(&name)) &&
-         SetWindowSubclass(control, NamedControlProc, kNamedControlId, 0);
+bool SetAccessibleName(HWND control, std::wstring_view name) {
+  auto* kept = new std::wstring(name);
+  auto* earlier = static_cast<std::wstring*>(GetPropW(control, kNameProperty));
+  if (!SetPropW(control, kNameProperty, kept)) {
+    delete kept;
+    return false;
+  }
+  delete earlier;
+  return SetWindowSubclass(control, NamedControlProc, kNamedControlId, 0) != FALSE;
+}
+
+bool CanBeUsed(HWND control) {
+  if (!IsWindowEnabled(control)) return false;
+  const HWND top = GetAncestor(control, GA_ROOT);
+  return top == nullptr || IsWindowEnabled(top);
 }
 
 LRESULT AnswerGetObject(HWND control, WPARAM wParam, LPARAM lParam, DescribeControl describe) {
   if (static_cast<LONG>(lParam) != OBJID_CLIENT) return 0;
+  JoinComApartment();
   AccessibleDescription probe;
   if (!IsWindow(control) || !describe(control, probe)) return 0;
   IAccessible* system = nullptr;  // may stay null: the plain answers then

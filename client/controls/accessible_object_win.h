@@ -29,8 +29,13 @@ using DescribeControl = bool (*)(HWND control, AccessibleDescription& descriptio
 LRESULT AnswerGetObject(HWND control, WPARAM wParam, LPARAM lParam, DescribeControl describe);
 
 // Names a standard control (an edit whose caption is painted in the window's
-// background) for screen readers; everything else stays the system's. `name`
-// is kept by reference: one of the client's text constants.
-bool SetAccessibleName(HWND control, const std::wstring_view& name);
+// background) for screen readers; everything else stays the system's. The
+// control keeps its own copy of the name.
+bool SetAccessibleName(HWND control, std::wstring_view name);
+
+// Whether the user could use `control` now: it is enabled, and so is its
+// top-level window (a modal window over it disables that one). A screen
+// reader is told the same, and can press nothing more.
+bool CanBeUsed(HWND control);
 
 }  // namespace tarvo

@@ -522,7 +522,7 @@ void CIconButton::DrawItem(const DRAWITEMSTRUCT& item) {
 }
 
 bool CIconButton::Describe(AccessibleDescription& description) const {
-  const ControlLook look{IsWindowEnabled(hwnd_) != FALSE, GetFocus() == hwnd_, hover_, false, checkBox_,
+  const ControlLook look{CanBeUsed(hwnd_), GetFocus() == hwnd_, hover_, false, checkBox_,
                          check_ != 0};
   description.name = AccessibleNameOfFace(face_);
   description.role = checkBox_ ? ROLE_SYSTEM_CHECKBUTTON : ROLE_SYSTEM_PUSHBUTTON;

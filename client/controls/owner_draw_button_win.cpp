@@ -98,6 +98,9 @@ LRESULT CALLBACK OwnerDrawButton::ParentProc(HWND hwnd, UINT msg, WPARAM wParam,
     case WM_COMMAND: {
       auto control = reinterpret_cast<HWND>(lParam);
       if (HIWORD(wParam) == BN_CLICKED && FromWindow(control) != nullptr) {
+        // A click that a screen reader posted before a modal window opened
+        // arrives while the window is disabled: it does nothing.
+        if (!CanBeUsed(control)) return 0;
         SendMessageW(control, kReflectedClick, wParam, lParam);
       }
       break;  // the parent handles the click as usual

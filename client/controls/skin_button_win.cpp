@@ -78,7 +78,7 @@ void CSkinButton::SetSkinBitmaps(UINT normal, UINT pressed, UINT hover, UINT dis
 }
 
 bool CSkinButton::Describe(AccessibleDescription& description) const {
-  const ControlLook look{IsWindowEnabled(hwnd_) != FALSE, GetFocus() == hwnd_, hovering_, held_};
+  const ControlLook look{CanBeUsed(hwnd_), GetFocus() == hwnd_, hovering_, held_};
   description.name = AccessibleNameOfFace(face_);
   description.role = ROLE_SYSTEM_PUSHBUTTON;
   description.state = AccessibleStateBits(look);

@@ -4,11 +4,13 @@ for a mark), its role (push button, or check button for the check boxes),
 its state and its default action, which does what a click does; the login
 window's two fields are named after the captions painted beside them."""
 
+import time
+
 import pytest
 
 from harness_wine import DriverFailure
-from client_helpers import (AUTO_LOGIN, COLLAPSE, CONNECT, DISCONNECT, EXIT, LOGIN_EXIT, LOGIN_FIND_ID, LOGIN_JOIN,
-                            LOGIN_MINIMIZE, LOGIN_PASSWORD, LOGIN_SIGN_IN, LOGIN_USER_ID, LOGOUT, MINIMIZE,
+from client_helpers import (AUTO_LOGIN, CLIENT, COLLAPSE, CONNECT, DISCONNECT, EXIT, LOGIN_EXIT, LOGIN_FIND_ID, LOGIN_JOIN,
+                            LOGIN_MINIMIZE, LOGIN_PASSWORD, LOGIN_SIGN_IN, LOGIN_USER_ID, LOGOUT, MINIMIZE, MSG_EXIT,
                             RUN_AT_STARTUP, SAVE_ID, SERVICE, SETTINGS, SETTINGS_CANCEL, SETTINGS_CLOSE, SETTINGS_OK,
                             SETTINGS_ROUTER, SETTINGS_WIN_CONTROL, TITLE, login_window, owned_window, session_window,
                             sign_in, start_client, wait_until)
@@ -108,3 +110,33 @@ def test_the_service_buttons_name_follows_its_face(machine, devserver):
     session = session_window(machine.driver)
     wait_until(lambda: accessible(machine.driver, session, SERVICE)["name"] == "서비스 신청하기",
                what="the service button named after its face")
+
+
+def test_nothing_behind_a_modal_window_can_be_pressed(machine, devserver):
+    start_client(machine, devserver)
+    sign_in(machine.driver, "demo", "demo1234")
+    session = session_window(machine.driver)
+    machine.driver.click(TITLE, SETTINGS, hwnd=session["hwnd"])
+    settings = owned_window(machine.driver, session)
+    devserver.admin.delete("/requests")
+    for control in (CONNECT, LOGOUT, EXIT):
+        assert accessible(machine.driver, session, control)["state"] & UNAVAILABLE, control
+        with pytest.raises(DriverFailure):
+            machine.driver.run("accessible-do", "*", str(control), "--hwnd", str(session["hwnd"]))
+    time.sleep(1)  # a click that had been posted would have been handled by now
+    assert [r["name"] for r in devserver.admin.get("/requests")] == []  # no join, no leave notice
+    assert machine.driver.wait_window(hwnd=session["hwnd"])["visible"]
+    assert machine.driver.wait_window(hwnd=settings["hwnd"])["visible"]
+    with pytest.raises(DriverFailure):
+        machine.driver.msgbox(exe=CLIENT, timeout_ms=500)  # no exit question
+
+    # Closed again: each works.
+    machine.driver.click("*", SETTINGS_CANCEL, hwnd=settings["hwnd"])
+    wait_until(lambda: not accessible(machine.driver, session, EXIT)["state"] & UNAVAILABLE, what="exit available")
+    assert machine.driver.run("accessible-do", "*", str(EXIT), "--hwnd", str(session["hwnd"])) == "done"
+    assert machine.driver.msgbox(exe=CLIENT)["text"] == MSG_EXIT
+    machine.driver.msgbox(answer="no", exe=CLIENT)
+    assert machine.driver.run("accessible-do", "*", str(CONNECT), "--hwnd", str(session["hwnd"])) == "done"
+    wait_until(lambda: "join" in [r["name"] for r in devserver.admin.get("/requests")], what="the join request")
+    assert machine.driver.run("accessible-do", "*", str(LOGOUT), "--hwnd", str(session["hwnd"])) == "done"
+    login_window(machine.driver)
