@@ -15,6 +15,8 @@ inline constexpr std::wstring_view kServerUnreachableAtStart =
 inline constexpr std::wstring_view kUpdateQuestion =
     L"Tarvo을 최신 버전으로 업데이트 합니다.\n업데이트를 진행하시겠습니까?";
 inline constexpr std::wstring_view kUpdateDownloading = L"업데이트 다운로드 중...";
+// The download was refused (incomplete, another digest or signature, a silent server).
+inline constexpr std::wstring_view kUpdateRefused = L"업데이트 파일을 확인할 수 없습니다.\n잠시 후 다시 시도해 주세요.";
 
 // Login window.
 inline constexpr std::wstring_view kEnterUserId = L"아이디를 입력해 주세요.";

@@ -13,6 +13,7 @@
 #include "client/system/ansi_codepage.h"
 #include "client/protocol/http_reply_win.h"
 #include "client/protocol/internet_handles_win.h"
+#include "client/protocol/internet_timeouts_win.h"
 #include "client/protocol/url_parts_win.h"
 #include "common/window/sent_messages_win.h"
 
@@ -23,11 +24,6 @@ namespace {
 constexpr DWORD kHttpFlags =
     INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTO_REDIRECT;
 constexpr DWORD kReadChunk = 4096;
-// Windows' own defaults, set explicitly: Wine has none and would wait for a
-// silent server for ever.
-constexpr DWORD kConnectTimeoutMs = 60000;
-constexpr DWORD kSendTimeoutMs = 30000;
-constexpr DWORD kReceiveTimeoutMs = 30000;
 
 enum Slot { kRoot = 0, kConnection = 1, kRequest = 2 };
 
@@ -48,50 +44,70 @@ RequestStatus Exchange(std::wstring& reply, const std::wstring& url, std::stop_t
   const std::string hostAnsi = ToAnsi(parts->host);
 
   InternetHandles handles;
-  std::stop_callback cancel(stop, [&handles] { handles.CloseAll(); });
+  std::stop_callback cancel(stop, [&handles] { handles.Cancel(); });
+  constexpr RequestStatus kCancelled = ERROR_INTERNET_OPERATION_CANCELLED;
 
   HINTERNET root = handles.Keep(InternetOpenW(L"Request", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0), kRoot);
-  if (root == nullptr) return LastError();
-  HINTERNET connection = handles.Keep(
-      InternetConnectA(root, hostAnsi.c_str(), parts->port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0),
-      kConnection);
-  if (connection == nullptr) return LastError();
-  const DWORD flags = kHttpFlags | (secure ? INTERNET_FLAG_SECURE : 0);
-  HINTERNET request = handles.Keep(
-      HttpOpenRequestA(connection, "GET", target.c_str(), "HTTP/1.1", nullptr, nullptr, flags, 0), kRequest);
-  if (request == nullptr) return LastError();
-  for (const auto& [option, value] : {std::pair{INTERNET_OPTION_CONNECT_TIMEOUT, kConnectTimeoutMs},
-                                      std::pair{INTERNET_OPTION_SEND_TIMEOUT, kSendTimeoutMs},
-                                      std::pair{INTERNET_OPTION_RECEIVE_TIMEOUT, kReceiveTimeoutMs}}) {
-    DWORD ms = value;
-    InternetSetOptionW(request, option, &ms, sizeof ms);
+  if (root == nullptr) return stop.stop_requested() ? kCancelled : LastError();
+  RequestStatus error = kCancelled;
+  HINTERNET connection = nullptr;
+  if (InternetHandles::Call call(handles); call) {
+    connection = InternetConnectA(root, hostAnsi.c_str(), parts->port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
+    if (connection == nullptr) error = LastError();
   }
+  if (handles.Keep(connection, kConnection) == nullptr) return stop.stop_requested() ? kCancelled : error;
+  const DWORD flags = kHttpFlags | (secure ? INTERNET_FLAG_SECURE : 0);
+  HINTERNET request = nullptr;
+  if (InternetHandles::Call call(handles); call) {
+    request = HttpOpenRequestA(connection, "GET", target.c_str(), "HTTP/1.1", nullptr, nullptr, flags, 0);
+    if (request == nullptr) error = LastError();
+  }
+  if (handles.Keep(request, kRequest) == nullptr) return stop.stop_requested() ? kCancelled : error;
 
-  // No security flags are relaxed: the server's certificate is verified.
-  if (!HttpAddRequestHeadersW(request, kRequestHeaders.data(), static_cast<DWORD>(kRequestHeaders.size()),
-                              HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE))
-    return LastError();
-  if (!HttpSendRequestW(request, nullptr, 0, nullptr, 0)) return LastError();
-
-  if (!IsSuccessStatus(request)) return ERROR_HTTP_INVALID_SERVER_RESPONSE;
+  {
+    InternetHandles::Call call(handles);
+    if (!call) return kCancelled;
+    SetExchangeTimeouts(request);
+    // No security flags are relaxed: the server's certificate is verified.
+    if (!HttpAddRequestHeadersW(request, kRequestHeaders.data(), static_cast<DWORD>(kRequestHeaders.size()),
+                                HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE))
+      return LastError();
+  }
+  {
+    InternetHandles::Call call(handles);
+    if (!call) return kCancelled;
+    if (!HttpSendRequestW(request, nullptr, 0, nullptr, 0)) return LastError();
+  }
+  {
+    InternetHandles::Call call(handles);
+    if (!call) return kCancelled;
+    if (!IsSuccessStatus(request)) return ERROR_HTTP_INVALID_SERVER_RESPONSE;
+  }
 
   // Collect every byte first: a multi-byte character may straddle two reads.
   std::string body;
   char buffer[kReadChunk];
   for (;;) {
     DWORD read = 0;
-    // A read that fails part-way is a reply cut short, with or without a
-    // Content-Length: no reply at all.
-    if (!InternetReadFile(request, buffer, kReadChunk, &read)) return LastError();
+    {
+      InternetHandles::Call call(handles);
+      if (!call) return kCancelled;
+      // A read that fails part-way is a reply cut short, with or without a
+      // Content-Length: no reply at all.
+      if (!InternetReadFile(request, buffer, kReadChunk, &read)) return LastError();
+    }
     if (read == 0) break;
-    if (stop.stop_requested()) return ERROR_INTERNET_OPERATION_CANCELLED;
     if (body.size() + read > maxReplyBytes) return ERROR_INSUFFICIENT_BUFFER;
     body.append(buffer, read);
   }
-  if (stop.stop_requested()) return ERROR_INTERNET_OPERATION_CANCELLED;
+  ContentLength length;
+  {
+    InternetHandles::Call call(handles);
+    if (!call) return kCancelled;
+    length = ReadContentLength(request);
+  }
   // A reply cut short is no reply: its text could be half a session code.
   // An announced length that is not a number cannot be checked: no reply either.
-  const ContentLength length = ReadContentLength(request);
   if (length.announced && (!length.value || body.size() != *length.value))
     return ERROR_INTERNET_CONNECTION_ABORTED;
   reply += FromAnsi(body);
@@ -109,11 +125,11 @@ RequestStatus GuardedExchange(std::wstring& reply, const std::wstring& url, std:
   }
 }
 
-// An exchange that a stop request or its deadline can abandon. Closing the
-// handles ends a blocked WinINet call on Windows, but not everywhere (Wine
-// waits for the server), so the exchange runs on a thread of its own that
-// owns everything it touches; the caller returns at once on a stop or at the
-// deadline, and the thread finishes by itself within the time-outs.
+// An exchange that a stop request or its deadline can abandon. Cancelling
+// ends a blocked WinINet call on Windows, but not everywhere, so the exchange
+// runs on a thread of its own that owns everything it touches; the caller
+// returns at once on a stop or at the deadline, and the thread makes no
+// further call and finishes by itself within the time-outs.
 // A window's thread waits through its event instead, answering what other
 // threads and programs send it meanwhile (the end of the Windows session
 // must get its answer at once).
@@ -165,9 +181,8 @@ RequestStatus BoundedExchange(std::wstring& reply, const std::wstring& url, std:
 
   std::stop_callback forward(stop, [pending] { pending->cancel.request_stop(); });
   if (!AwaitExchange(*pending, stop, deadline)) {
-    // Closes its handles, and it ends on its own. Not under the exchange's
-    // lock: closing may wait for the exchange thread, which takes the lock
-    // to finish.
+    // It makes no further call and ends on its own. Not under the
+    // exchange's lock, which the exchange thread takes to finish.
     pending->cancel.request_stop();
     return stop.stop_requested() ? ERROR_INTERNET_OPERATION_CANCELLED : ERROR_INTERNET_TIMEOUT;
   }

@@ -4,34 +4,48 @@
 #include <sddl.h>
 #include <wininet.h>
 
+#include <chrono>
 #include <cstdio>
 #include <optional>
+#include <stop_token>
+#include <thread>
 #include <vector>
 
 #include "client/base/app_settings.h"
 #include "client/update/cng_win.h"
 #include "client/update/download_progress.h"
 #include "client/protocol/http_reply_win.h"
+#include "client/protocol/http_transport.h"
 #include "client/protocol/internet_handles_win.h"
+#include "client/protocol/internet_timeouts_win.h"
 #include "client/protocol/url_parts_win.h"
+#include "client/system/ansi_codepage.h"
+#include "common/process/stop_wait.h"
 
 namespace tarvo {
 namespace {
 
-enum Slot { kSession = 0, kUrl = 1 };
+enum Slot { kSession = 0, kConnection = 1, kRequest = 2 };
 
+// Past the deadline every read is an empty one: a server that sends too
+// slowly ends the download as an incomplete one.
 class UrlSource : public DownloadSource {
  public:
-  explicit UrlSource(HINTERNET url) : url_(url) {}
+  UrlSource(InternetHandles& handles, HINTERNET url, std::chrono::steady_clock::time_point deadline)
+      : handles_(handles), url_(url), deadline_(deadline) {}
   std::size_t Read(std::uint8_t* buffer, std::size_t capacity) override {
+    if (std::chrono::steady_clock::now() >= deadline_) return 0;
+    InternetHandles::Call call(handles_);
     DWORD read = 0;
     // A failed read counts like an empty one: only the number of bytes matters.
-    if (!InternetReadFile(url_, buffer, static_cast<DWORD>(capacity), &read)) return 0;
+    if (!call || !InternetReadFile(url_, buffer, static_cast<DWORD>(capacity), &read)) return 0;
     return read;
   }
 
  private:
+  InternetHandles& handles_;
   HINTERNET url_;
+  std::chrono::steady_clock::time_point deadline_;
 };
 
 class FileSource : public DownloadSource {
@@ -155,22 +169,50 @@ HeldInstaller DownloadInstaller(const InstallerDownload& job, const std::functio
                                 std::stop_token stop) {
   if (job.tempFolder.empty() || stop.stop_requested() || !OnServiceHost(job.url)) return {};
   RemoveEarlierDownloads(job.tempFolder);
+  const std::optional<UrlParts> parts = SplitUrl(job.url);
+  if (!parts) return {};
+  // The protocol's bounds: a silent server fails its read (the request's
+  // time-outs), a slow one the deadline, which cancels whatever is under way.
+  const auto deadline = std::chrono::steady_clock::now() + ExchangeLimits{}.deadline;
   InternetHandles handles;
-  std::stop_callback cancel(stop, [&handles] { handles.CloseAll(); });
+  std::stop_callback cancel(stop, [&handles] { handles.Cancel(); });
+  const std::jthread deadlineWatch([&handles, deadline](std::stop_token finished) {
+    if (PauseUnlessStopped(finished, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                         deadline - std::chrono::steady_clock::now())))
+      handles.Cancel();
+  });
 
   HINTERNET session = handles.Keep(
       InternetOpenW(std::wstring(AppName).c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0), kSession);
   if (session == nullptr) return {};
+  HINTERNET connection = nullptr;
+  if (InternetHandles::Call call(handles); call)
+    connection = InternetConnectW(session, parts->host.c_str(), parts->port, nullptr, nullptr,
+                                  INTERNET_SERVICE_HTTP, 0, 0);
+  if (handles.Keep(connection, kConnection) == nullptr) return {};
   // Certificates are verified (no security flag is relaxed), the cache is
   // bypassed so that an earlier download is never handed back, and a
   // redirect is not followed (its 3xx is no installer).
-  HINTERNET url = handles.Keep(
-      InternetOpenUrlW(session, job.url.c_str(), nullptr, 0,
-                       INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT, 0),
-      kUrl);
-  if (url == nullptr || !IsSuccessStatus(url)) return {};
-  // Without a readable length nothing is launched (IsCompleteDownload).
-  const std::optional<std::uint32_t> announced = ReadContentLength(url).value;
+  const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT |
+                      (parts->scheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0);
+  const std::string target = ToAnsi(parts->target);
+  HINTERNET request = nullptr;
+  if (InternetHandles::Call call(handles); call)
+    request = HttpOpenRequestA(connection, "GET", target.c_str(), "HTTP/1.1", nullptr, nullptr, flags, 0);
+  if (handles.Keep(request, kRequest) == nullptr) return {};
+  std::optional<std::uint32_t> announced;
+  {
+    InternetHandles::Call call(handles);
+    if (!call) return {};
+    SetExchangeTimeouts(request);
+    if (!HttpSendRequestW(request, nullptr, 0, nullptr, 0)) return {};
+  }
+  {
+    InternetHandles::Call call(handles);
+    if (!call || !IsSuccessStatus(request)) return {};
+    // Without a readable length nothing is launched (IsCompleteDownload).
+    announced = ReadContentLength(request).value;
+  }
 
   const std::wstring folder = CreatePrivateFolder(job.tempFolder);
   if (folder.empty()) return {};
@@ -180,7 +222,7 @@ HeldInstaller DownloadInstaller(const InstallerDownload& job, const std::functio
     RemoveDirectoryW(folder.c_str());
     return {};
   }
-  UrlSource source(url);
+  UrlSource source(handles, request, deadline);
   FileSink sink(file);
   const DownloadOutcome outcome = RunDownloadLoop(source, sink, announced, progress, stop);
   const bool flushed = FlushFileBuffers(file) != FALSE;

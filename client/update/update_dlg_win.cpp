@@ -137,6 +137,9 @@ void update::Finish(bool launch) {
     TraceUpdateWindow(hwnd(), started ? L"launched" : L"launch failed");
   } else {
     TraceUpdateWindow(hwnd(), L"not launched");
+    // Told, so that the user knows why nothing was installed; the program
+    // then ends as after declining the update.
+    ShowAppMessage(hwnd(), std::wstring(texts::kUpdateRefused));
   }
   // The program ends here either way, as it would after the launch.
   EndModal(IDOK);

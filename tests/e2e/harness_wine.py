@@ -438,15 +438,15 @@ class WineSession:
             self._note_failed_start([str(program), *args])
         return process
 
-    def run_to_end(self, args: list[str], cwd: Path | None = None,
-                   timeout: float = 60) -> subprocess.CompletedProcess:
+    def run_to_end(self, args: list[str], cwd: Path | None = None, timeout: float = 60,
+                   env: dict[str, str] | None = None) -> subprocess.CompletedProcess:
         """Runs a Windows program (or a Wine command such as "reg") under Wine
         to its end; its output comes back as bytes."""
         # Files, not pipes: a Wine service started along with the program
         # would inherit a pipe and keep it open, so its end would never be seen.
         for attempt in range(START_ATTEMPTS):
             with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-                completed = subprocess.run([WINE, *args], env=self.env(),
+                completed = subprocess.run([WINE, *args], env=self.env(env),
                                            cwd=str(cwd or self.host_path(TEST_FOLDER)), stdin=subprocess.DEVNULL,
                                            stdout=out, stderr=err, timeout=timeout)
                 out.seek(0)

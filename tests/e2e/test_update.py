@@ -20,7 +20,7 @@ import pytest
 from harness_devserver import DevServer
 from harness_wine import REPO_ROOT, TEST_FOLDER, WIN_BIN_DIR
 
-from client_helpers import (CLIENT, MSG_UPDATE, RUN_KEY, TITLE, WATCHDOG, in_front, login_window, start_client,
+from client_helpers import (CLIENT, MSG_UPDATE, MSG_UPDATE_REFUSED, RUN_KEY, TITLE, WATCHDOG, in_front, login_window, start_client,
                             wait_until, wine)
 
 sys.path.insert(0, str(REPO_ROOT / "installer"))
@@ -179,7 +179,15 @@ def test_no_downloads_nothing_and_ends(machine, devserver, fake_setup):
 
 
 FAILURES = ["unreachable", "cut-off", "wrong-digest", "not-found", "window-closed", "unsigned", "other-key",
-            "overlong"]
+            "overlong", "silent"]
+
+
+def answer_the_refusal(machine) -> None:
+    """A refused download is told in an OK box titled Tarvo, and nothing is launched while it shows."""
+    box = machine.driver.msgbox(exe=CLIENT, timeout_ms=90000)
+    assert (box["caption"], box["text"]) == (TITLE, MSG_UPDATE_REFUSED)
+    assert setup_runs(machine) == []
+    machine.driver.msgbox(answer="ok", exe=CLIENT)
 
 
 @pytest.mark.parametrize("failure", FAILURES)
@@ -209,12 +217,16 @@ def test_a_failed_download_launches_nothing_not_even_an_earlier_installer(machin
         devserver.admin.patch("/config", {"installer_file": str(other)})
     elif failure == "window-closed":
         devserver.admin.post("/faults", {"match": "installer", "mode": "hang"}, expect=201)
+    elif failure == "silent":  # no reply head for longer than the download's read time-out (30 s)
+        devserver.admin.post("/faults", {"match": "installer", "mode": "hang", "seconds": 50}, expect=201)
     machine.driver.msgbox(answer="yes", exe=CLIENT)
     if failure == "window-closed":
         window = update_window(machine)
         wait_until(lambda: "installer" in request_names(devserver), what="the download request")
         wait_until(lambda: in_front(machine.driver, window), what="the update window in front")
         machine.driver.run("key", "escape")
+    else:
+        answer_the_refusal(machine)
 
     assert client.wait(timeout=60) == 0
     events = [line[0] for line in trace(machine)]
@@ -259,6 +271,7 @@ def test_a_download_path_naming_another_host_fetches_and_launches_nothing(machin
                          expect=201)
     client = offer_update(machine, devserver, fake_setup)
     machine.driver.msgbox(answer="yes", exe=CLIENT)
+    answer_the_refusal(machine)
     assert client.wait(timeout=60) == 0
     assert [line[0] for line in trace(machine)] == ["start", "not launched"]
     time.sleep(1)
@@ -272,6 +285,7 @@ def test_a_redirect_of_the_installer_is_not_followed(machine, devserver, fake_se
     elsewhere = other_server.base_url + "/tarvo_app/download/Tarvo_setup.exe"
     devserver.admin.post("/faults", {"match": "installer", "mode": "redirect", "text": elsewhere}, expect=201)
     machine.driver.msgbox(answer="yes", exe=CLIENT)
+    answer_the_refusal(machine)
     assert client.wait(timeout=60) == 0
     assert [line[0] for line in trace(machine)][-1] == "not launched"
     time.sleep(1)
