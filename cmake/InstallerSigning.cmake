@@ -38,9 +38,10 @@ else()
     if(NOT tarvo_keygen_result EQUAL 0)
       message(FATAL_ERROR "could not make the throw-away installer signing key")
     endif()
-    message(STATUS "Installer signing: made a throw-away key, ${TARVO_SIGNING_KEY}; "
-                   "its installers are trusted only by the programs of this build (not a publishing build)")
   endif()
+  message(NOTICE "Installer signing: a throw-away key, ${TARVO_SIGNING_KEY}; its installers are trusted "
+                 "only by the programs of this build. Not a publishing build: the client's version "
+                 "resource carries a private-build note")
 endif()
 
 # The public half, compiled into the client.

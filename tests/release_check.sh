@@ -16,4 +16,13 @@ for exe in "$bin"/*.exe; do
 done
 if ls "$bin" | grep -qiE 'driver|probe|rasdial'; then echo "test tools in $bin"; status=1; fi
 [ $status -ne 0 ] || echo "release programs carry no test hook"
+# Which key the client trusts: a build that is not a publishing one says so
+# in its version resource, and must not be shipped.
+if [ -f "$bin/Tarvo.exe" ]; then
+  if strings -a -el "$bin/Tarvo.exe" | grep -q '^PrivateBuild$'; then
+    echo "private build: $(strings -a -el "$bin/Tarvo.exe" | grep -A1 '^PrivateBuild$' | tail -1)"
+  else
+    echo "publishing build: the client trusts the publisher's key"
+  fi
+fi
 exit $status
