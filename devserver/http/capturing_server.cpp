@@ -219,6 +219,11 @@ bool CapturingServer::process_and_close_socket(int sock) {
         req.set_header("Content-Length", "0");
       if (requestHook_) requestHook_(stream, req);
       stream.refusedBody = RefusedBody(req, limits_.maxBody);
+      // A body that fails to arrive whole (the deadline) leaves the rest of it
+      // on the connection, where it cannot start a request: a request with a
+      // body is the connection's last.
+      if (req.get_header_value("Content-Length") != "0" || req.has_header("Transfer-Encoding"))
+        stream.CloseAfterReply();
     };
     for (std::size_t i = 1; i <= keep_alive_max_count_ && !stopping_; ++i) {
       if (!stream.SkipBlankLines(limits_.idle)) break;

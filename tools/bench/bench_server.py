@@ -11,6 +11,13 @@ on free loopback ports:
   burst      200 signed-in clients polling the status request together, each
              on a new connection as the client does (requests per second,
              p50/p99 latency, errors)
+  body       a POST announcing 1 GiB that streams up to 200 MiB: how soon it is
+             answered, and how much the server grew
+  dripped    a request whose body comes one byte every 3 s, on the service
+             listener and on the admin interface: how long the server holds
+             the connection (40 s at most)
+  downloads  24 clients reading a 64 MiB installer slowly: how much the
+             server grew beside its one loaded copy
 
 Only 127.0.0.1 is ever contacted. Prints one line per figure.
 """
@@ -50,9 +57,11 @@ def sign_in_value(user_id: str, password: str) -> str:
 
 
 class Server:
-    def __init__(self, binary: Path, work: Path):
+    def __init__(self, binary: Path, work: Path, installer: Path | None = None):
+        extra = ["--installer", str(installer)] if installer else []
         self.process = subprocess.Popen(
-            [str(binary), "--listen", f"{HOST}:0", "--admin-listen", f"{HOST}:0", "--db", str(work / "bench.db")],
+            [str(binary), "--listen", f"{HOST}:0", "--admin-listen", f"{HOST}:0", "--db", str(work / "bench.db"),
+             *extra],
             stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=open(work / "server.log", "ab"))
         self.port = 0
         self.admin = ""
@@ -77,6 +86,16 @@ class Server:
         opener = urllib.request.build_opener(urllib.request.ProxyHandler({}))
         with opener.open(request, timeout=15) as reply:
             return json.loads(reply.read() or b"{}")
+
+    def resident_mib(self) -> float:
+        for line in Path(f"/proc/{self.process.pid}/status").read_text().splitlines():
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1]) / 1024
+        return 0.0
+
+    @property
+    def admin_port(self) -> int:
+        return int(self.admin.rsplit(":", 1)[1])
 
     def stop(self) -> None:
         self.process.terminate()
@@ -236,6 +255,79 @@ def burst(server: Server, clients: int, polls: int) -> dict:
     }
 
 
+def huge_body(server: Server) -> str:
+    """A POST announcing 1 GiB, streamed for at most 200 MiB or 20 s."""
+    before = server.resident_mib()
+    reply, sent = b"", 0
+    started = time.monotonic()
+    answered_at = None
+    with socket.create_connection((HOST, server.port), timeout=5) as sock:
+        sock.sendall(f"POST {PING} HTTP/1.1\r\nHost: {HOST}\r\nContent-Length: {1 << 30}\r\n\r\n".encode())
+        sock.setblocking(False)
+        chunk = b"x" * (1 << 20)
+        while sent < (200 << 20) and time.monotonic() - started < 20 and answered_at is None:
+            try:
+                sent += sock.send(chunk)
+            except BlockingIOError:
+                time.sleep(0.001)
+            except OSError:
+                break  # the server closed the connection
+            try:
+                reply += sock.recv(4096)
+                if b"\r\n\r\n" in reply:
+                    answered_at = time.monotonic()
+            except (BlockingIOError, OSError):
+                pass
+    grown = server.resident_mib() - before
+    status = reply.split(b"\r\n", 1)[0].decode(errors="replace") if reply else "no reply"
+    took = f"{(answered_at - started) * 1000:.0f} ms" if answered_at else "-"
+    return f"{status!r} after {took}, {sent >> 20} MiB sent, server grew by {grown:.0f} MiB"
+
+
+def dripped_body(port: int, path: str) -> str:
+    """A POST that announces 100 bytes of body and sends one every 3 s, for at most 40 s."""
+    started = time.monotonic()
+    with socket.create_connection((HOST, port), timeout=5) as sock:
+        sock.sendall(f"POST {path} HTTP/1.1\r\nHost: {HOST}:{port}\r\nContent-Type: application/json\r\n"
+                     "Content-Length: 100\r\n\r\n{".encode())
+        sock.settimeout(3)
+        while time.monotonic() - started < 40:
+            try:
+                if sock.recv(4096) == b"":
+                    return f"closed after {time.monotonic() - started:.1f} s"
+            except socket.timeout:
+                pass
+            except OSError:
+                return f"closed after {time.monotonic() - started:.1f} s"
+            try:
+                sock.send(b" ")
+            except OSError:
+                return f"closed after {time.monotonic() - started:.1f} s"
+    return "still open after 40 s"
+
+
+def slow_downloads(server: Server, readers: int) -> str:
+    """`readers` clients each take the head and a little of the installer, then read nothing for 5 s."""
+    before = server.resident_mib()
+    socks = []
+    for _ in range(readers):
+        sock = socket.socket()
+        sock.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 16 * 1024)
+        sock.settimeout(10)
+        sock.connect((HOST, server.port))
+        sock.sendall(f"GET /tarvo_app/download/Tarvo_setup.exe HTTP/1.1\r\nHost: {HOST}\r\n\r\n".encode())
+        socks.append(sock)
+    for sock in socks:
+        sock.recv(4096)
+    peak = before
+    for _ in range(25):
+        time.sleep(0.2)
+        peak = max(peak, server.resident_mib())
+    for sock in socks:
+        sock.close()
+    return f"server {before:.0f} MiB before, {peak:.0f} MiB at most while they read (grew by {peak - before:.0f} MiB)"
+
+
 def describe(answered: list[float], unanswered: int) -> str:
     worst = f"{max(answered) * 1000:.0f} ms" if answered else "-"
     if unanswered:
@@ -253,7 +345,9 @@ def main() -> int:
         sys.exit(f"{args.server} is not built (scripts/build native)")
     seconds = 6.0 if args.quick else args.seconds
     with tempfile.TemporaryDirectory(prefix="tarvo-bench-server-") as work:
-        server = Server(args.server, Path(work))
+        installer = Path(work) / "Tarvo_setup.exe"
+        installer.write_bytes(b"I" * (64 << 20))
+        server = Server(args.server, Path(work), installer)
         try:
             print(f"server: {args.server}")
             answered, unanswered = pings_beside(server.port, dripping_clients(server.port, 64, 2.0), seconds)
@@ -265,6 +359,10 @@ def main() -> int:
             print(f"burst of {50 if args.quick else 200} clients polling status: {figures['requests']} requests, "
                   f"{figures['rps']:.0f} requests/s, p50 {figures['p50'] * 1000:.0f} ms, "
                   f"p99 {figures['p99'] * 1000:.0f} ms, {figures['errors']} errors")
+            print(f"a body announcing 1 GiB: {huge_body(server)}")
+            print(f"a service body dripping a byte every 3 s: {dripped_body(server.port, PING)}")
+            print(f"an admin body dripping a byte every 3 s: {dripped_body(server.admin_port, '/faults')}")
+            print(f"24 slow downloads of a 64 MiB installer: {slow_downloads(server, 24)}")
         finally:
             server.stop()
     return 0
