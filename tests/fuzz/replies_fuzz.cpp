@@ -11,7 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (JudgeVersion(version, L"1.0.2.6") == VersionVerdict::UpToDate) TARVO_FUZZ_CHECK(version.newestVersion == L"1.0.2.6");
 
   const auto confirm = ParseConfirmReply(reply);
-  TARVO_FUZZ_CHECK(confirm.has_value() == IsSignInAccepted(reply));
+  // Accepted sign-ins confirm, unless their session code could not travel in a request line.
+  TARVO_FUZZ_CHECK(confirm.has_value() == (IsSignInAccepted(reply) && IsUsableSessionCode(FieldAt(reply, 0))));
+  if (confirm) TARVO_FUZZ_CHECK(confirm->randCode == FieldAt(reply, 0));
   if (confirm && confirm->serviceUnused) TARVO_FUZZ_CHECK(confirm->minutesLeft == L"0" && confirm->days == 0);
 
   const JoinReply join = ParseJoinReply(reply);
