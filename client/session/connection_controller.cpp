@@ -210,11 +210,13 @@ void ConnectionController::EndSession(std::chrono::milliseconds hangUpBound) {
   bool connected = false;
   ConnHandle handle = 0;
   {
+    // One step: no dial can keep a connection between the reading of the
+    // handle and the stop (a dial that returns later hangs up its own).
     std::lock_guard lock(gate_);
     connected = m_bConnected != 0 && !shutDown_;
     handle = rasConnHandle_.load();
+    Shutdown();  // from here on no worker changes anything
   }
-  Shutdown();  // from here on no worker changes anything
   if (!connected) return;
   m_bConnected = 0;
   // The hang-up on a thread of its own, so that a remote-access call that
