@@ -3,6 +3,7 @@
 // library would clean up: broken targets, exact headers, cut-off replies.
 
 #include <chrono>
+#include <optional>
 #include <string>
 
 namespace tarvo::devserver::testing {
@@ -23,5 +24,28 @@ RawReply RawExchange(int port, const std::string& request,
 
 // "GET <target> HTTP/1.1" with a Host header and "Connection: close".
 std::string RawGet(const std::string& target);
+
+// A plain loopback connection that the test drives byte by byte.
+class RawConnection {
+ public:
+  // `receiveBuffer` > 0: a small receive window keeps a slow reader slow.
+  explicit RawConnection(int port, int receiveBuffer = 0);
+  ~RawConnection();
+  RawConnection(const RawConnection&) = delete;
+  RawConnection& operator=(const RawConnection&) = delete;
+
+  bool connected() const { return connected_; }
+  // True when all of `bytes` went out.
+  bool Send(const std::string& bytes);
+  // Waits up to `limit` for one read; what came (`closed`: the server closed).
+  std::string ReadSome(std::chrono::milliseconds limit, bool& closed);
+  // Waits until the server closes the connection; how long that took, or
+  // nothing when it stayed open for `limit`.
+  std::optional<std::chrono::milliseconds> WaitClosed(std::chrono::milliseconds limit);
+
+ private:
+  int fd_;
+  bool connected_ = false;
+};
 
 }  // namespace tarvo::devserver::testing

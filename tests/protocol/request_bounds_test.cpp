@@ -3,11 +3,7 @@
 // within its deadline), the installer (one copy whatever the readers), and
 // files that are not files.
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +13,7 @@
 #include <vector>
 
 #include "devserver/service/request_log.h"
+#include "raw_http.h"
 #include "server_fixture.h"
 
 namespace tarvo::devserver::testing {
@@ -33,52 +30,6 @@ long ResidentBytes() {
     if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6)) * 1024;
   return 0;
 }
-
-// A client socket that reads and writes on the test's terms.
-class Peer {
- public:
-  explicit Peer(int port, int receiveBuffer = 0) : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
-    // A small receive window keeps a slow reader slow.
-    if (receiveBuffer > 0) ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(static_cast<uint16_t>(port));
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-  }
-  ~Peer() { ::close(fd_); }
-  bool connected() const { return connected_; }
-  bool Send(const std::string& bytes) {
-    return ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
-  }
-  // Waits up to `limit` for something to read (or the end); what came.
-  std::string ReadSome(std::chrono::milliseconds limit, bool& closed) {
-    closed = false;
-    pollfd p{fd_, POLLIN, 0};
-    if (::poll(&p, 1, static_cast<int>(limit.count())) <= 0) return {};
-    char buf[4096];
-    const ssize_t n = ::recv(fd_, buf, sizeof buf, 0);
-    if (n <= 0) {
-      closed = true;
-      return {};
-    }
-    return std::string(buf, static_cast<std::size_t>(n));
-  }
-  // Waits until the server closes the connection; how long it took, or nothing within `limit`.
-  std::optional<std::chrono::milliseconds> WaitClosed(std::chrono::milliseconds limit) {
-    const auto start = Clock::now();
-    bool closed = false;
-    while (Clock::now() - start < limit) {
-      ReadSome(100ms, closed);
-      if (closed) return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
-    }
-    return std::nullopt;
-  }
-
- private:
-  int fd_;
-  bool connected_ = false;
-};
 
 class RequestBounds : public ServerFixture {
  protected:
@@ -97,7 +48,7 @@ TEST_F(RequestBounds, AHugeBodyIsAnsweredAtOnceWithoutBeingRead) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.method) + (c.port ? " admin" : " service"));
-    Peer peer(c.port ? server_->adminPort() : server_->port());
+    RawConnection peer(c.port ? server_->adminPort() : server_->port());
     ASSERT_TRUE(peer.connected());
     const long before = ResidentBytes();
     const auto sent = Clock::now();
@@ -123,7 +74,7 @@ TEST_F(RequestBounds, AHugeBodyIsAnsweredAtOnceWithoutBeingRead) {
 }
 
 TEST_F(RequestBounds, ABodyOfUnknownLengthIsRefusedAndASmallOneTaken) {
-  Peer peer(server_->adminPort());
+  RawConnection peer(server_->adminPort());
   ASSERT_TRUE(peer.Send("POST /faults HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n"));
   bool closed = false;
   std::string reply;
@@ -134,7 +85,7 @@ TEST_F(RequestBounds, ABodyOfUnknownLengthIsRefusedAndASmallOneTaken) {
 }
 
 TEST_F(RequestBounds, ADrippedBodyIsClosedAtTheRequestDeadline) {
-  Peer peer(server_->adminPort());
+  RawConnection peer(server_->adminPort());
   ASSERT_TRUE(peer.Send("POST /faults HTTP/1.1\r\nHost: x\r\nContent-Type: application/json\r\n"
                         "Content-Length: 100\r\n\r\n{"));
   std::thread drip([&peer] {
@@ -151,9 +102,9 @@ TEST_F(RequestBounds, SlowDownloadsShareTheOneCopyOfTheInstaller) {
   const std::string path = WriteTempFile("big_setup.exe", std::string(kInstaller, 'I'));
   ASSERT_EQ(Admin("PATCH", "/config", R"({"installer_file":")" + path + "\"}").status, 200);
   const long before = ResidentBytes();
-  std::vector<std::unique_ptr<Peer>> readers;
+  std::vector<std::unique_ptr<RawConnection>> readers;
   for (int i = 0; i < 24; ++i) {
-    readers.push_back(std::make_unique<Peer>(server_->port(), 16 * 1024));
+    readers.push_back(std::make_unique<RawConnection>(server_->port(), 16 * 1024));
     ASSERT_TRUE(readers.back()->Send("GET /tarvo_app/download/Tarvo_setup.exe HTTP/1.1\r\nHost: x\r\n\r\n"));
   }
   // Each reader takes the head and a little, then stops reading for a while.

@@ -25,58 +25,27 @@ using Clock = std::chrono::steady_clock;
 
 const std::string kPing = "/tarvo_plus/ping.php";
 
-// A plain connection the test drives byte by byte.
-class Connection {
+// A raw connection whose reads stop at a whole one-byte reply (the ping's "0").
+class Connection : public RawConnection {
  public:
-  explicit Connection(int port) : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(static_cast<uint16_t>(port));
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    connected_ = fd_ >= 0 && ::connect(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-  }
-  ~Connection() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  bool connected() const { return connected_; }
-  bool Send(const std::string& bytes) { return ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) > 0; }
+  using RawConnection::RawConnection;
   // What arrives within `limit`; `closed` tells whether the server closed the connection.
   std::string Read(std::chrono::milliseconds limit, bool& closed) {
     std::string got;
     closed = false;
     const auto deadline = Clock::now() + limit;
-    char buf[4096];
     for (;;) {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
       if (left.count() <= 0) return got;
-      pollfd p{fd_, POLLIN, 0};
-      if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) return got;
-      const ssize_t n = ::recv(fd_, buf, sizeof buf, 0);
-      if (n <= 0) {
-        closed = true;
-        return got;
-      }
-      got.append(buf, static_cast<std::size_t>(n));
+      const std::string more = ReadSome(left, closed);
+      if (closed) return got;
+      if (more.empty()) return got;  // nothing within the limit
+      got += more;
       if (got.find("\r\n\r\n") != std::string::npos && got.find("Content-Length: 1\r\n") != std::string::npos &&
           got.size() >= got.find("\r\n\r\n") + 5)
-        return got;  // a whole one-byte reply (the ping's "0")
+        return got;
     }
   }
-  // Waits until the server closes the connection; how long that took, or
-  // nothing when it stayed open for `limit`.
-  std::optional<std::chrono::milliseconds> WaitClosed(std::chrono::milliseconds limit) {
-    const auto start = Clock::now();
-    bool closed = false;
-    while (Clock::now() - start < limit) {
-      Read(100ms, closed);
-      if (closed) return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
-    }
-    return std::nullopt;
-  }
-
- private:
-  int fd_;
-  bool connected_ = false;
 };
 
 std::string PingRequest() { return "GET " + kPing + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"; }
