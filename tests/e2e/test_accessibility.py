@@ -123,6 +123,10 @@ def test_nothing_behind_a_modal_window_can_be_pressed(machine, devserver):
         assert accessible(machine.driver, session, control)["state"] & UNAVAILABLE, control
         with pytest.raises(DriverFailure):
             machine.driver.run("accessible-do", "*", str(control), "--hwnd", str(session["hwnd"]))
+    # A click that arrives while the window is disabled (posted before the
+    # modal window opened) does nothing either.
+    for control in (CONNECT, LOGOUT, EXIT):
+        machine.driver.click(TITLE, control, command=True, force=True, hwnd=session["hwnd"])
     time.sleep(1)  # a click that had been posted would have been handled by now
     assert [r["name"] for r in devserver.admin.get("/requests")] == []  # no join, no leave notice
     assert machine.driver.wait_window(hwnd=session["hwnd"])["visible"]
