@@ -153,7 +153,7 @@ struct PendingExchange {
 // Waits until the exchange is done, `stop` is requested or the deadline has
 // passed; true when it is done.
 bool AwaitExchange(PendingExchange& pending, std::stop_token stop, std::chrono::steady_clock::time_point deadline) {
-  if (IsGUIThread(FALSE)) {
+  if (IsWindowThread()) {
     std::stop_callback wake(stop, [&pending] { SetEvent(pending.finishedEvent); });
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     WaitAnsweringSentMessages(pending.finishedEvent, std::max(left, std::chrono::milliseconds(0)));

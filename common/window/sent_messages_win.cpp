@@ -3,6 +3,8 @@
 namespace tarvo {
 namespace {
 
+thread_local bool windowThread = false;
+
 bool Wait(HANDLE event, std::chrono::milliseconds timeout) {
   const auto end = std::chrono::steady_clock::now() + timeout;
   const DWORD handles = event != nullptr ? 1 : 0;
@@ -19,6 +21,10 @@ bool Wait(HANDLE event, std::chrono::milliseconds timeout) {
 }
 
 }  // namespace
+
+void MarkWindowThread() { windowThread = true; }
+
+bool IsWindowThread() { return windowThread; }
 
 bool WaitAnsweringSentMessages(HANDLE event, std::chrono::milliseconds timeout) { return Wait(event, timeout); }
 

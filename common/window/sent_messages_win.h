@@ -10,6 +10,12 @@
 
 namespace tarvo {
 
+// Marks the calling thread as the program's window thread: the waits of the
+// exchanges it makes answer sent messages. Other threads are never made to
+// take window messages (Wine's IsGUIThread says yes for every thread).
+void MarkWindowThread();
+bool IsWindowThread();
+
 // Waits until `event` is signalled or `timeout` has passed; true when the
 // event was signalled.
 bool WaitAnsweringSentMessages(HANDLE event, std::chrono::milliseconds timeout);
