@@ -4,7 +4,6 @@
 #include <wininet.h>
 
 #include <algorithm>
-#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -13,7 +12,7 @@
 #include "client/system/ansi_codepage.h"
 #include "client/protocol/http_reply_win.h"
 #include "client/protocol/internet_handles_win.h"
-#include "client/protocol/internet_timeouts_win.h"
+#include "client/protocol/internet_request_win.h"
 #include "client/protocol/url_parts_win.h"
 #include "common/window/sent_messages_win.h"
 
@@ -24,8 +23,6 @@ namespace {
 constexpr DWORD kHttpFlags =
     INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTO_REDIRECT;
 constexpr DWORD kReadChunk = 4096;
-
-enum Slot { kRoot = 0, kConnection = 1, kRequest = 2 };
 
 RequestStatus LastError() {
   const DWORD error = GetLastError();
@@ -39,45 +36,13 @@ RequestStatus Exchange(std::wstring& reply, const std::wstring& url, std::stop_t
   if (!parts) return LastError();
   if (parts->scheme != INTERNET_SCHEME_HTTP && parts->scheme != INTERNET_SCHEME_HTTPS)
     return ERROR_INTERNET_UNRECOGNIZED_SCHEME;
-  const bool secure = parts->scheme == INTERNET_SCHEME_HTTPS;
-  const std::string target = ToAnsi(parts->target);
-  const std::string hostAnsi = ToAnsi(parts->host);
-
   InternetHandles handles;
   std::stop_callback cancel(stop, [&handles] { handles.Cancel(); });
   constexpr RequestStatus kCancelled = ERROR_INTERNET_OPERATION_CANCELLED;
-
-  HINTERNET root = handles.Keep(InternetOpenW(L"Request", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0), kRoot);
-  if (root == nullptr) return stop.stop_requested() ? kCancelled : LastError();
-  RequestStatus error = kCancelled;
-  HINTERNET connection = nullptr;
-  if (InternetHandles::Call call(handles); call) {
-    connection = InternetConnectA(root, hostAnsi.c_str(), parts->port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
-    if (connection == nullptr) error = LastError();
-  }
-  if (handles.Keep(connection, kConnection) == nullptr) return stop.stop_requested() ? kCancelled : error;
-  const DWORD flags = kHttpFlags | (secure ? INTERNET_FLAG_SECURE : 0);
-  HINTERNET request = nullptr;
-  if (InternetHandles::Call call(handles); call) {
-    request = HttpOpenRequestA(connection, "GET", target.c_str(), "HTTP/1.1", nullptr, nullptr, flags, 0);
-    if (request == nullptr) error = LastError();
-  }
-  if (handles.Keep(request, kRequest) == nullptr) return stop.stop_requested() ? kCancelled : error;
-
-  {
-    InternetHandles::Call call(handles);
-    if (!call) return kCancelled;
-    SetExchangeTimeouts(request);
-    // No security flags are relaxed: the server's certificate is verified.
-    if (!HttpAddRequestHeadersW(request, kRequestHeaders.data(), static_cast<DWORD>(kRequestHeaders.size()),
-                                HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE))
-      return LastError();
-  }
-  {
-    InternetHandles::Call call(handles);
-    if (!call) return kCancelled;
-    if (!HttpSendRequestW(request, nullptr, 0, nullptr, 0)) return LastError();
-  }
+  RequestStatus error = kRequestOk;
+  const HINTERNET request =
+      SendGetRequest(handles, *parts, {L"Request", INTERNET_OPEN_TYPE_PRECONFIG, kHttpFlags, kRequestHeaders}, error);
+  if (request == nullptr) return error;
   {
     InternetHandles::Call call(handles);
     if (!call) return kCancelled;
@@ -129,10 +94,10 @@ RequestStatus GuardedExchange(std::wstring& reply, const std::wstring& url, std:
 // ends a blocked WinINet call on Windows, but not everywhere, so the exchange
 // runs on a thread of its own that owns everything it touches; the caller
 // returns at once on a stop or at the deadline, and the thread makes no
-// further call and finishes by itself within the time-outs.
-// A window's thread waits through its event instead, answering what other
-// threads and programs send it meanwhile (the end of the Windows session
-// must get its answer at once).
+// further call and finishes by itself within the time-outs. Its end, a stop
+// and the deadline all end the caller's wait on one event; the window's
+// thread answers what other threads and programs send it meanwhile (the end
+// of the Windows session must get its answer at once).
 struct PendingExchange {
   PendingExchange() : finishedEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
     if (finishedEvent == nullptr) throw std::bad_alloc();
@@ -142,7 +107,6 @@ struct PendingExchange {
   PendingExchange& operator=(const PendingExchange&) = delete;
 
   std::mutex mutex;
-  std::condition_variable_any finished;
   HANDLE finishedEvent;
   bool done = false;
   RequestStatus status = kRequestOk;
@@ -153,15 +117,15 @@ struct PendingExchange {
 // Waits until the exchange is done, `stop` is requested or the deadline has
 // passed; true when it is done.
 bool AwaitExchange(PendingExchange& pending, std::stop_token stop, std::chrono::steady_clock::time_point deadline) {
-  if (IsWindowThread()) {
-    std::stop_callback wake(stop, [&pending] { SetEvent(pending.finishedEvent); });
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    WaitAnsweringSentMessages(pending.finishedEvent, std::max(left, std::chrono::milliseconds(0)));
-    std::lock_guard lock(pending.mutex);
-    return pending.done;
-  }
-  std::unique_lock lock(pending.mutex);
-  return pending.finished.wait_until(lock, stop, deadline, [&] { return pending.done; });
+  std::stop_callback wake(stop, [&pending] { SetEvent(pending.finishedEvent); });
+  const auto left = std::max(std::chrono::milliseconds(0), std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                                deadline - std::chrono::steady_clock::now()));
+  if (IsWindowThread())
+    WaitAnsweringSentMessages(pending.finishedEvent, left);
+  else
+    WaitForSingleObject(pending.finishedEvent, static_cast<DWORD>(left.count()));
+  std::lock_guard lock(pending.mutex);
+  return pending.done;
 }
 
 RequestStatus BoundedExchange(std::wstring& reply, const std::wstring& url, std::stop_token stop,
@@ -175,7 +139,6 @@ RequestStatus BoundedExchange(std::wstring& reply, const std::wstring& url, std:
     pending->status = status;
     pending->reply = std::move(text);
     pending->done = true;
-    pending->finished.notify_all();
     SetEvent(pending->finishedEvent);
   }).detach();
 

@@ -17,24 +17,19 @@
 #include "client/protocol/http_reply_win.h"
 #include "client/protocol/http_transport.h"
 #include "client/protocol/internet_handles_win.h"
-#include "client/protocol/internet_timeouts_win.h"
+#include "client/protocol/internet_request_win.h"
 #include "client/protocol/url_parts_win.h"
-#include "client/system/ansi_codepage.h"
 #include "common/process/stop_wait.h"
 
 namespace tarvo {
 namespace {
 
-enum Slot { kSession = 0, kConnection = 1, kRequest = 2 };
-
-// Past the deadline every read is an empty one: a server that sends too
-// slowly ends the download as an incomplete one.
+// Once the download is cancelled (a stop, the deadline) every read is an
+// empty one: the download ends as an incomplete one.
 class UrlSource : public DownloadSource {
  public:
-  UrlSource(InternetHandles& handles, HINTERNET url, std::chrono::steady_clock::time_point deadline)
-      : handles_(handles), url_(url), deadline_(deadline) {}
+  UrlSource(InternetHandles& handles, HINTERNET url) : handles_(handles), url_(url) {}
   std::size_t Read(std::uint8_t* buffer, std::size_t capacity) override {
-    if (std::chrono::steady_clock::now() >= deadline_) return 0;
     InternetHandles::Call call(handles_);
     DWORD read = 0;
     // A failed read counts like an empty one: only the number of bytes matters.
@@ -45,7 +40,6 @@ class UrlSource : public DownloadSource {
  private:
   InternetHandles& handles_;
   HINTERNET url_;
-  std::chrono::steady_clock::time_point deadline_;
 };
 
 class FileSource : public DownloadSource {
@@ -182,31 +176,17 @@ HeldInstaller DownloadInstaller(const InstallerDownload& job, const std::functio
       handles.Cancel();
   });
 
-  HINTERNET session = handles.Keep(
-      InternetOpenW(std::wstring(AppName).c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0), kSession);
-  if (session == nullptr) return {};
-  HINTERNET connection = nullptr;
-  if (InternetHandles::Call call(handles); call)
-    connection = InternetConnectW(session, parts->host.c_str(), parts->port, nullptr, nullptr,
-                                  INTERNET_SERVICE_HTTP, 0, 0);
-  if (handles.Keep(connection, kConnection) == nullptr) return {};
-  // Certificates are verified (no security flag is relaxed), the cache is
-  // bypassed so that an earlier download is never handed back, and a
-  // redirect is not followed (its 3xx is no installer).
-  const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT |
-                      (parts->scheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0);
-  const std::string target = ToAnsi(parts->target);
-  HINTERNET request = nullptr;
-  if (InternetHandles::Call call(handles); call)
-    request = HttpOpenRequestA(connection, "GET", target.c_str(), "HTTP/1.1", nullptr, nullptr, flags, 0);
-  if (handles.Keep(request, kRequest) == nullptr) return {};
+  // The cache is bypassed so that an earlier download is never handed back,
+  // and a redirect is not followed (its 3xx is no installer).
+  const std::wstring agent(AppName);
+  RequestStatus error = kRequestOk;
+  const HINTERNET request = SendGetRequest(
+      handles, *parts,
+      {agent.c_str(), INTERNET_OPEN_TYPE_DIRECT,
+       INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT, {}},
+      error);
+  if (request == nullptr) return {};
   std::optional<std::uint32_t> announced;
-  {
-    InternetHandles::Call call(handles);
-    if (!call) return {};
-    SetExchangeTimeouts(request);
-    if (!HttpSendRequestW(request, nullptr, 0, nullptr, 0)) return {};
-  }
   {
     InternetHandles::Call call(handles);
     if (!call || !IsSuccessStatus(request)) return {};
@@ -222,7 +202,7 @@ HeldInstaller DownloadInstaller(const InstallerDownload& job, const std::functio
     RemoveDirectoryW(folder.c_str());
     return {};
   }
-  UrlSource source(handles, request, deadline);
+  UrlSource source(handles, request);
   FileSink sink(file);
   const DownloadOutcome outcome = RunDownloadLoop(source, sink, announced, progress, stop);
   const bool flushed = FlushFileBuffers(file) != FALSE;
