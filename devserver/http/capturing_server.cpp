@@ -38,6 +38,12 @@ std::string TlsError() {
   return buf;
 }
 
+// Whether the request has a body to read (a missing Content-Length was set
+// to 0 before).
+bool AnnouncesBody(const httplib::Request& req) {
+  return req.has_header("Transfer-Encoding") || req.get_header_value("Content-Length") != "0";
+}
+
 // The status a request's body is refused with, or 0 when it may be read.
 // A listener that takes no body serves GET and HEAD only: another method
 // with a body is refused as a method (405).
@@ -56,10 +62,9 @@ void RefuseBody(ConnectionStream& stream, httplib::Response& res) {
                   : res.status == 405 ? "method not allowed"
                                       : "request body not accepted",
                   "text/plain");
-  // What the client still sends of its body is never read: nothing after it
-  // on this connection could be trusted to start a request.
+  // What the client still sends of its body is never read (the connection
+  // closes after the reply, as after every request with a body).
   res.set_header("Connection", "close");
-  stream.CloseAfterReply();
 }
 
 void SetTimeouts(int sock) {
@@ -218,12 +223,13 @@ bool CapturingServer::process_and_close_socket(int sock) {
       if (!req.has_header("Content-Length") && !req.has_header("Transfer-Encoding"))
         req.set_header("Content-Length", "0");
       if (requestHook_) requestHook_(stream, req);
-      stream.refusedBody = RefusedBody(req, limits_.maxBody);
-      // A body that fails to arrive whole (the deadline) leaves the rest of it
-      // on the connection, where it cannot start a request: a request with a
-      // body is the connection's last.
-      if (req.get_header_value("Content-Length") != "0" || req.has_header("Transfer-Encoding"))
+      // A body refused, or one that fails to arrive whole (the deadline),
+      // leaves the rest of it on the connection, where it cannot start a
+      // request: a request with a body is the connection's last.
+      if (AnnouncesBody(req)) {
+        stream.refusedBody = RefusedBody(req, limits_.maxBody);
         stream.CloseAfterReply();
+      }
     };
     for (std::size_t i = 1; i <= keep_alive_max_count_ && !stopping_; ++i) {
       if (!stream.SkipBlankLines(limits_.idle)) break;
