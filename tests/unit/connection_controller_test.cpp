@@ -86,6 +86,18 @@ class ConnectionControllerTest : public ::testing::Test {
     ASSERT_TRUE(WaitFor(L"enable disconnect"));
   }
 
+  // Connects with a dial that does not return, and hangs up meanwhile (a
+  // disconnect or logout during a slow dial): the window is restored while
+  // the dial still hangs.
+  void AbandonAHeldDial() {
+    http->Script(L"join", {kJoinReply});
+    dialer->HoldNextDial();
+    session->ConnectButton();
+    ASSERT_TRUE(WaitFor(L"dial 1"));
+    session->StartHangUp();
+    ASSERT_TRUE(WaitFor(L"label status -"));
+  }
+
   void HangUpAndJoin() {
     session->StartHangUp();
     JoinWorkers();
@@ -282,12 +294,7 @@ TEST_F(ConnectionControllerTest, TheWindowIsRestoredWithoutWaitingForARequestTha
 }
 
 TEST_F(ConnectionControllerTest, AHangUpRestoresTheWindowWhileADialIsBlocked) {
-  http->Script(L"join", {kJoinReply});
-  dialer->HoldNextDial();
-  session->ConnectButton();
-  ASSERT_TRUE(WaitFor(L"dial 1"));
-  session->StartHangUp();
-  ASSERT_TRUE(WaitFor(L"label status -"));  // the dial is still blocked
+  ASSERT_NO_FATAL_FAILURE(AbandonAHeldDial());
   EXPECT_EQ(log.Count(L"dialled 1 rc 0"), 0);
   EXPECT_LE(clock->Now().count(), 3 * SessionTiming::kAddressLossPause.count() + SessionTiming::kAfterJoinRequest.count());
   // The dial returns later, hangs up its own connection and changes nothing.
@@ -301,13 +308,9 @@ TEST_F(ConnectionControllerTest, AHangUpRestoresTheWindowWhileADialIsBlocked) {
 }
 
 TEST_F(ConnectionControllerTest, TheNextConnectsDialWaitsForAnAbandonedDial) {
-  http->Script(L"join", {kJoinReply, kJoinReply});
+  ASSERT_NO_FATAL_FAILURE(AbandonAHeldDial());
+  http->Script(L"join", {kJoinReply});
   http->Script(L"ping", {L"0"});
-  dialer->HoldNextDial();
-  session->ConnectButton();
-  ASSERT_TRUE(WaitFor(L"dial 1"));
-  session->StartHangUp();
-  ASSERT_TRUE(WaitFor(L"label status -"));
   session->ConnectButton();  // the user connects again while the first dial still hangs
   ASSERT_TRUE(WaitFor(L"request join", 2));
   clock->Advance(std::chrono::hours(1));  // long past every pause under way
@@ -550,12 +553,7 @@ TEST_F(ConnectionControllerTest, ACheckWhenNotConnectedDoesNothing) {
 
 TEST_F(ConnectionControllerTest, TwoConnectionsOfTheProcessNeverDialAtOnce) {
   // The first window's dial hangs; the user logs out and signs in again.
-  http->Script(L"join", {kJoinReply});
-  dialer->HoldNextDial();
-  session->ConnectButton();
-  ASSERT_TRUE(WaitFor(L"dial 1"));
-  session->StartHangUp();
-  ASSERT_TRUE(WaitFor(L"label status -"));
+  ASSERT_NO_FATAL_FAILURE(AbandonAHeldDial());
 
   auto secondView = std::make_shared<RecordingView>(log);
   auto secondHttp = std::make_shared<FakeTransport>(log);
